@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/device_image.h"
+
+#include <random>
+
+namespace velmora::test {
+
+inline DeviceImage randomImage(std::mt19937 &rng)
+{
+    std::uniform_int_distribution<int> byte(0, 255);
+    DeviceImage image;
+    for (auto &b : image.bytes())
+        b = static_cast<std::uint8_t>(byte(rng));
+    return image;
+}
+
+// Offsets that `a` and `b` hold differently.
+inline std::vector<std::size_t> differences(const DeviceImage &a, const DeviceImage &b)
+{
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < layout::kImageSize; ++i)
+        if (a[i] != b[i])
+            out.push_back(i);
+    return out;
+}
+
+} // namespace velmora::test
