@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace velmora::ui {
+
+// A check box that reports the release of the mouse button over it, after it has changed its
+// state. A change from the keyboard reports nothing.
+class MouseUpCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    using QCheckBox::QCheckBox;
+
+signals:
+    void mouseUp();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+// The text box of a cell. It reports a click, the focus leaving it for another control of the
+// window, and the Enter key, which it swallows.
+class CellEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+signals:
+    void clicked();
+    void left();
+    void enterPressed();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+} // namespace velmora::ui

@@ -1,0 +1,296 @@
+#include "tformhlav.h"
+
+#include "controls.h"
+#include "dialogs.h"
+#include "gauge.h"
+#include "texts.h"
+#include "up_down.h"
+
+#include "model/identity.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QBoxLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace velmora::ui {
+
+TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_arguments(arguments)
+{
+    setObjectName(QStringLiteral("FormHlav"));
+    setWindowTitle(QStringLiteral("Programming of Velmora 05"));
+
+    m_grid = std::make_unique<Grid>(this);
+    buildMenus();
+
+    auto *central = new QWidget(this);
+    auto *columns = new QHBoxLayout(central);
+    columns->setContentsMargins(4, 0, 4, 2);
+    columns->setSpacing(8);
+    auto *left = new QVBoxLayout;
+    left->setSpacing(4);
+    left->addWidget(buildToolBar());
+    left->addWidget(buildPages(), 1);
+    left->addWidget(buildLowerArea());
+    columns->addLayout(left, 1);
+    columns->addWidget(buildMonitorColumn());
+    setCentralWidget(central);
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setSizeGripEnabled(true);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(kTickMs);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
+
+    bindCellEvents();
+    resize(kDesignWidth, kDesignHeight);
+    FormCreate();
+}
+
+TFormHlav::~TFormHlav() { m_alive = false; }
+
+void TFormHlav::bindCellEvents()
+{
+    const auto &cells = cellTable();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        CellEdit *edit = m_grid->edit(i);
+        switch (cells[i].event) {
+        case CellEvent::Leave:
+            connect(edit, &CellEdit::left, this, &TFormHlav::Edit1Exit);
+            break;
+        case CellEvent::Click:
+            connect(edit, &CellEdit::clicked, this, &TFormHlav::Edit1Exit);
+            break;
+        case CellEvent::None:
+            continue; // neither its text box nor its buttons run anything
+        }
+        connect(edit, &CellEdit::enterPressed, this, &TFormHlav::EnterKeyPress);
+        connect(m_grid->upDown(i), &UpDown::clicked, this, &TFormHlav::UpDown1Click);
+    }
+    for (auto *box : findChildren<MouseUpCheckBox *>())
+        connect(box, &MouseUpCheckBox::mouseUp, this, &TFormHlav::CheckBoxMouseUp);
+    connect(m_bike, &QComboBox::activated, this, &TFormHlav::ComboBoxBikeChange);
+}
+
+void TFormHlav::FormCreate()
+{
+    m_grid->buildTables(this);
+    // The status bar shows the long part of the hint under the mouse: Qt's status tips do that.
+    m_image[layout::kBike] = 0;
+    m_held.comPort = 1;
+    applyDefaults(m_image);
+    centreOnScreen();
+    applyModelConstants(m_image);
+    if (!m_arguments.isEmpty()) {
+        const QString &first = m_arguments.first();
+        if (first == QLatin1String("ENGLISH"))
+            m_held.language = 1;
+        else if (first == QLatin1String("CESKY"))
+            m_held.language = 0;
+        else if (first == QLatin1String("DEUTSCH"))
+            m_held.language = 2;
+    }
+    consistencyPass(m_image, m_held);
+    showStep();
+    for (QWidget *w : m_startHidden)
+        w->hide();
+    for (QLabel *label : m_testLabels)
+        label->setVisible(m_testFlag);
+}
+
+void TFormHlav::FormClose()
+{
+    takeOverStep();
+    consistencyPass(m_image, m_held);
+}
+
+void TFormHlav::centreOnScreen()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+}
+
+void TFormHlav::closeEvent(QCloseEvent *event)
+{
+    if (!m_closed) {
+        m_closed = true;
+        FormClose();
+    }
+    event->accept();
+}
+
+void TFormHlav::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_timer->isActive())
+        m_timer->start();
+}
+
+void TFormHlav::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Keys reach the window itself only when no control of it has the focus.
+    if (enter && (focusWidget() == nullptr || focusWidget() == this)) {
+        EnterKeyPress();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TFormHlav::takeOverStep()
+{
+    m_grid->readPositions(m_values);
+    m_values.bikeItem = m_bike->currentIndex();
+    m_values.blokEnable = m_blokEnable->isChecked();
+    m_values.privEnable = m_privEnable->isChecked();
+    const GridValues read = m_values;
+    takeOverCells(m_image, m_values);
+    // The Connected mode may have carried a change into TP23 cells.
+    for (std::size_t i = 0; i < kCellCount; ++i)
+        if (m_values.position[i] != read.position[i])
+            m_grid->upDown(i)->setPosition(m_values.position[i]);
+
+    m_priveraPoz->setVisible(!m_groupPrivera->isHidden());
+    m_priveraMer->setVisible(!m_groupPrivera->isHidden());
+    m_pocetProgramovani->setVisible(m_extMonitor->isChecked());
+    applyDependentRules();
+}
+
+void TFormHlav::showStep()
+{
+    showCells(m_image, m_values);
+    m_grid->writePositions(m_values);
+
+    const UnitIdentity identity = DecodeUnitIdentity(m_image);
+    // A label shows its text up to the first zero byte, as a C string would.
+    const auto shown = [](const std::string &text) {
+        return QString::fromLatin1(text.c_str());
+    };
+    m_verze[0]->setText(shown(identity.version));
+    m_verze[1]->setText(shown(identity.date));
+    m_verze[2]->setText(shown(identity.time));
+
+    m_blokEnable->setChecked(m_values.blokEnable);
+    m_privEnable->setChecked(m_values.privEnable);
+    for (std::size_t k = 0; k < m_tpModeItems.size(); ++k)
+        m_tpModeItems[k]->setChecked(m_image[layout::kTpsMode] == k);
+    tpModeDisplay();
+    m_bike->setCurrentIndex(m_values.bikeItem);
+    applyDependentRules();
+}
+
+void TFormHlav::afterChangeStep()
+{
+    consistencyPass(m_image, m_held);
+    showStep();
+}
+
+void TFormHlav::tpModeDisplay()
+{
+    const TpModeDisplay d = velmora::tpModeDisplay(m_image[layout::kTpsMode], m_held.language);
+    m_groupTps->setVisible(d.tp14Visible);
+    m_groupTpsi->setVisible(d.tp23Visible);
+    m_groupTpsi->setEnabled(d.tp23Enabled);
+    for (QWidget *w : m_tp23Editors)
+        w->setVisible(d.tp23EditorsVisible);
+    m_pages->setTabText(1, QString::fromStdString(d.tab14Caption));
+    m_pages->setTabText(2, QString::fromStdString(d.tab23Caption));
+}
+
+void TFormHlav::applyDependentRules()
+{
+    setBackground(m_progHned, m_progHned->isChecked() ? QColor(Qt::red) : buttonFace());
+    m_privEnable->setVisible(m_image.bike() != 0);
+    const bool servo = !m_privEnable->isHidden() && m_privEnable->isChecked();
+    m_groupPrivera->setVisible(servo);
+    m_priveraPoz->setVisible(servo);
+    m_priveraMer->setVisible(servo);
+    const bool tuning = m_ladeniPovoleno->isChecked();
+    if (!tuning)
+        m_ladeniOn->setChecked(false);
+    m_ladeniOn->setVisible(tuning);
+    m_groupLadeni->setVisible(tuning);
+    setBackground(m_ladeniOn, m_ladeniOn->isChecked() ? QColor(Qt::red) : buttonFace());
+}
+
+void TFormHlav::MenuNewClick()
+{
+    if (m_image.bike() >= kModelCount)
+        return;
+    if (m_dialogs.askYesNoCancel(this, text::kDefaultsQuestion.pick(m_held.language)) !=
+        Dialogs::Answer::Yes)
+        return;
+    applyDefaults(m_image);
+    m_hlaseni->hide();
+    m_gaugeProgram->hide();
+    m_file2->clear();
+    afterChangeStep();
+}
+
+void TFormHlav::MenuExitClick() { close(); }
+
+void TFormHlav::ComboBoxBikeChange(int index)
+{
+    if (index < 0)
+        return;
+    chooseModel(m_image, static_cast<std::uint8_t>(index));
+    MenuNewClick();
+}
+
+void TFormHlav::CheckBoxMouseUp()
+{
+    takeOverStep();
+    afterChangeStep();
+}
+
+void TFormHlav::UpDown1Click()
+{
+    takeOverStep();
+    afterChangeStep();
+}
+
+void TFormHlav::Edit1Exit()
+{
+    if (!m_alive || m_closed)
+        return;
+    takeOverStep();
+    afterChangeStep();
+}
+
+void TFormHlav::EnterKeyPress()
+{
+    focusNextChild();
+    takeOverStep();
+    afterChangeStep();
+}
+
+void TFormHlav::Timer1Timer() { ++m_ticks; }
+
+void TFormHlav::setBackground(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    if (palette.color(QPalette::Window) == color && widget->autoFillBackground())
+        return;
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QColor TFormHlav::buttonFace() const { return QApplication::palette().color(QPalette::Button); }
+
+} // namespace velmora::ui
