@@ -6,21 +6,26 @@
 
 namespace velmora::app {
 
-bool Application::notify(QObject *receiver, QEvent *event)
+bool runGuarded(const std::function<bool()> &work, const std::function<void(const QString &)> &report)
 {
     try {
-        return QApplication::notify(receiver, event);
+        return work();
     } catch (const std::exception &e) {
-        showException(e.what());
+        report(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        showException("Unknown error");
+        report(QStringLiteral("Unknown error"));
     }
     return false;
 }
 
-void Application::showException(const char *what)
+bool Application::notify(QObject *receiver, QEvent *event)
 {
-    QMessageBox::critical(nullptr, applicationDisplayName(), QString::fromLocal8Bit(what));
+    return runGuarded([&] { return QApplication::notify(receiver, event); }, &showException);
+}
+
+void Application::showException(const QString &what)
+{
+    QMessageBox::critical(nullptr, applicationDisplayName(), what);
 }
 
 } // namespace velmora::app

@@ -2,7 +2,13 @@
 
 #include <QApplication>
 
+#include <functional>
+
 namespace velmora::app {
+
+// Runs `work`; an exception it throws is handed to `report` as text instead of going further.
+// Returns what `work` returned, or false after an exception.
+bool runGuarded(const std::function<bool()> &work, const std::function<void(const QString &)> &report);
 
 // An exception that escapes an event handler is shown in a message box and the event loop
 // goes on.
@@ -13,7 +19,7 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override;
 
-    static void showException(const char *what);
+    static void showException(const QString &what);
 };
 
 } // namespace velmora::app

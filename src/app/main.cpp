@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
         window.show();
         return app.exec();
     } catch (const std::exception &e) {
-        velmora::app::Application::showException(e.what());
+        velmora::app::Application::showException(QString::fromLocal8Bit(e.what()));
         return 1;
     }
 }

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "fake_dialogs.h"
+#include "ui/controls.h"
+#include "ui/tformhlav.h"
+#include "ui/up_down.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace velmora::test {
+
+// A fresh main window per test, shown and active so focus moves as it does for a user.
+class WindowTest : public ::testing::Test {
+protected:
+    void open(const QStringList &arguments = {})
+    {
+        window = std::make_unique<ui::TFormHlav>(dialogs, arguments);
+    }
+    void openShown(const QStringList &arguments = {})
+    {
+        open(arguments);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void TearDown() override
+    {
+        if (window)
+            window->close();
+        window.reset();
+    }
+
+    template <typename T = QWidget> T *find(const QString &name) const
+    {
+        T *w = window->findChild<T *>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    ui::CellEdit *edit(const char *name) const { return find<ui::CellEdit>(QString::fromUtf8(name)); }
+    ui::UpDown *upDown(const char *name) const { return find<ui::UpDown>(QString::fromUtf8(name)); }
+
+    // Types into a cell as a user does: focus, select all, keys.
+    void type(const char *cell, const QString &text)
+    {
+        ui::CellEdit *e = edit(cell);
+        e->setFocus(Qt::MouseFocusReason);
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    // A click with the mouse on a check box (press and release over it).
+    void clickBox(const char *name)
+    {
+        auto *box = find<QCheckBox>(QString::fromUtf8(name));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+
+    std::uint8_t at(std::size_t offset) const { return window->image()[offset]; }
+
+    FakeDialogs dialogs;
+    std::unique_ptr<ui::TFormHlav> window;
+};
+
+} // namespace velmora::test
