@@ -1,7 +1,7 @@
 #include "model/cells.h"
 #include "model/grid_steps.h"
 #include "model/parameter_set.h"
-#include "random_image.h"
+#include "test_images.h"
 
 #include <gtest/gtest.h>
 

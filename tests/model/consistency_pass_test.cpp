@@ -1,5 +1,5 @@
 #include "model/parameter_set.h"
-#include "random_image.h"
+#include "test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,12 @@
 
 using namespace velmora;
 using namespace velmora::layout;
+using velmora::test::bytesAt;
+using velmora::test::Bytes;
+using velmora::test::put;
 using velmora::test::randomImage;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kAxes[] = {kRpmAdv, kRpmJetTp, kRpmJetTpi, kRpmJetIap, kRpmPriv};
 
@@ -21,18 +22,6 @@ DeviceImage startImage()
     applyDefaults(image);
     consistencyPass(image);
     return image;
-}
-
-void put(DeviceImage &image, std::size_t offset, const Bytes &values)
-{
-    for (std::size_t i = 0; i < values.size(); ++i)
-        image[offset + i] = values[i];
-}
-
-Bytes bytesAt(const DeviceImage &image, std::size_t offset, std::size_t n)
-{
-    const auto r = image.run(offset, n);
-    return {r.begin(), r.end()};
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "model/parameter_set.h"
-#include "random_image.h"
+#include "test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +8,11 @@
 using namespace velmora;
 using namespace velmora::layout;
 using velmora::test::differences;
+using velmora::test::bytesAt;
+using velmora::test::Bytes;
 using velmora::test::randomImage;
 
 namespace {
-
-std::vector<std::uint8_t> bytesAt(const DeviceImage &image, std::size_t offset, std::size_t n)
-{
-    const auto r = image.run(offset, n);
-    return {r.begin(), r.end()};
-}
 
 DeviceImage defaultsFor(std::uint8_t model, DeviceImage image = {})
 {
@@ -25,7 +21,6 @@ DeviceImage defaultsFor(std::uint8_t model, DeviceImage image = {})
     return image;
 }
 
-using Bytes = std::vector<std::uint8_t>;
 const Bytes kAxis{10, 20, 30, 40, 60, 80, 100, 120, 140, 160};
 const Bytes kAxis3{10, 20, 30, 40, 50, 60, 70, 80, 100, 120};
 

@@ -349,3 +349,18 @@ TEST_F(WindowTest, IdentityLabelsStopAtAZeroByte)
     window->showStep();
     EXPECT_EQ(find<QLabel>(QStringLiteral("LabelVerze1"))->text(), "");
 }
+
+TEST_F(WindowTest, ElevenCheckBoxesShareTheMouseUpHandler)
+{
+    open();
+    QStringList names;
+    for (auto *box : window->findChildren<ui::MouseUpCheckBox *>())
+        names << box->objectName();
+    names.sort();
+    QStringList expected{"CheckBoxIgnAll",     "CheckBoxProgHned",   "CheckBoxBlokEnable",
+                         "CheckBoxJetTpsAll",  "CheckBoxJetTpsAlli", "CheckBoxJetIapAll",
+                         "CheckBoxExtMonitor", "CheckBoxPrivAll",    "CheckBoxPrivEnable",
+                         "CheckBoxLadeniPovoleno", "CheckBoxLadeniOn"};
+    expected.sort();
+    EXPECT_EQ(names, expected);
+}

@@ -3,6 +3,7 @@
 #include "model/device_image.h"
 
 #include <random>
+#include <vector>
 
 namespace velmora::test {
 
@@ -23,6 +24,20 @@ inline std::vector<std::size_t> differences(const DeviceImage &a, const DeviceIm
         if (a[i] != b[i])
             out.push_back(i);
     return out;
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes bytesAt(const DeviceImage &image, std::size_t offset, std::size_t n)
+{
+    const auto r = image.run(offset, n);
+    return {r.begin(), r.end()};
+}
+
+inline void put(DeviceImage &image, std::size_t offset, const Bytes &values)
+{
+    for (std::size_t i = 0; i < values.size(); ++i)
+        image[offset + i] = values[i];
 }
 
 } // namespace velmora::test
