@@ -30,7 +30,10 @@ void BM_AfterChangeStep(benchmark::State &state)
         window.afterChangeStep();
     }
 }
-BENCHMARK(BM_AfterChangeStep)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_AfterChangeStep)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

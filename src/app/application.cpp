@@ -6,7 +6,8 @@
 
 namespace velmora::app {
 
-bool runGuarded(const std::function<bool()> &work, const std::function<void(const QString &)> &report)
+bool runGuarded(const std::function<bool()> &work,
+                const std::function<void(const QString &)> &report)
 {
     try {
         return work();

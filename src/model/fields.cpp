@@ -22,8 +22,7 @@ constexpr std::array kFields{
     FieldDef{Field::IapToTps, "IAP_TO_TPS", kIapToTps, 1, codec::kPlain},
     FieldDef{Field::TpsClosed, "TPS closed", kTpsClosed, 1, codec::kMv10},
     FieldDef{Field::TpsOpen, "TPS open", kTpsOpen, 1, codec::kTpsOpen},
-    FieldDef{Field::AccelThreshold, "ACCEL threshold", kAccelThreshold, 1,
-             codec::kAccelThreshold},
+    FieldDef{Field::AccelThreshold, "ACCEL threshold", kAccelThreshold, 1, codec::kAccelThreshold},
     FieldDef{Field::AccelSize, "ACCEL size", kAccelSize, 1, codec::kAccelSize},
     FieldDef{Field::StartJet, "START_JET", kStartJet, 1, codec::kPlain},
     FieldDef{Field::Cooling, "COOLING", kCooling, 1, codec::kPlain},
@@ -53,7 +52,10 @@ constexpr std::array kFields{
 
 } // namespace
 
-std::span<const FieldDef> fieldTable() { return kFields; }
+std::span<const FieldDef> fieldTable()
+{
+    return kFields;
+}
 
 const FieldDef &fieldDef(Field field)
 {

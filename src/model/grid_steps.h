@@ -36,7 +36,7 @@ struct TpModeDisplay {
     bool tp14Visible;
     bool tp23Visible;
     bool tp23Enabled;
-    bool tp23EditorsVisible; // the TP23 up-downs, spin buttons, plus/minus and "All"
+    bool tp23EditorsVisible;  // the TP23 up-downs, spin buttons, plus/minus and "All"
     std::string tab14Caption; // UTF-8
     std::string tab23Caption;
 };

@@ -18,7 +18,10 @@ std::string format(const char *pattern, unsigned value)
     return buffer;
 }
 
-std::string twoDigits(unsigned value) { return format("%02u", value); }
+std::string twoDigits(unsigned value)
+{
+    return format("%02u", value);
+}
 
 } // namespace
 
@@ -70,7 +73,10 @@ bool isCompatible(const DeviceImage &image)
     return image[layout::id::kCompatibilityMark] == kCompatibilityMark;
 }
 
-bool readPermitted(const DeviceImage &image) { return image[layout::id::kReadPermission] == 1; }
+bool readPermitted(const DeviceImage &image)
+{
+    return image[layout::id::kReadPermission] == 1;
+}
 
 bool modelAccepted(const DeviceImage &image, std::uint8_t model)
 {

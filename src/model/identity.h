@@ -23,8 +23,8 @@ std::string monthText(std::uint8_t code);
 
 inline constexpr std::uint8_t kCompatibilityMark = 43; // '+'
 
-bool isCompatible(const DeviceImage &image);    // identity byte 10 carries the mark
-bool readPermitted(const DeviceImage &image);   // identity byte 9 is 1
+bool isCompatible(const DeviceImage &image);  // identity byte 10 carries the mark
+bool readPermitted(const DeviceImage &image); // identity byte 9 is 1
 bool modelAccepted(const DeviceImage &image, std::uint8_t model); // model map bit of `model`
 
 } // namespace velmora

@@ -85,7 +85,7 @@ struct Range {
     std::size_t first;
     std::size_t count;
 };
-inline constexpr Range kReserved[] = {{101, 1}, {105, 1}, {109, 1}, {114, 7}, {128, 1},
+inline constexpr Range kReserved[] = {{101, 1}, {105, 1}, {109, 1}, {114, 7},  {128, 1},
                                       {130, 7}, {138, 2}, {148, 2}, {156, 44}, {290, 10}};
 
 } // namespace velmora::layout

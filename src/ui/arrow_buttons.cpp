@@ -18,8 +18,14 @@ ArrowButtons::ArrowButtons(QWidget *parent) : QWidget(parent)
     connect(&m_repeat, &QTimer::timeout, this, &ArrowButtons::repeat);
 }
 
-QSize ArrowButtons::sizeHint() const { return {12, 20}; }
-QSize ArrowButtons::minimumSizeHint() const { return {11, 14}; }
+QSize ArrowButtons::sizeHint() const
+{
+    return {12, 20};
+}
+QSize ArrowButtons::minimumSizeHint() const
+{
+    return {11, 14};
+}
 
 void ArrowButtons::press(int direction)
 {

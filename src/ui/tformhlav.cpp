@@ -10,9 +10,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QBoxLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,7 +59,10 @@ TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *pa
     FormCreate();
 }
 
-TFormHlav::~TFormHlav() { m_alive = false; }
+TFormHlav::~TFormHlav()
+{
+    m_alive = false;
+}
 
 void TFormHlav::bindCellEvents()
 {
@@ -178,9 +181,7 @@ void TFormHlav::showStep()
 
     const UnitIdentity identity = DecodeUnitIdentity(m_image);
     // A label shows its text up to the first zero byte, as a C string would.
-    const auto shown = [](const std::string &text) {
-        return QString::fromLatin1(text.c_str());
-    };
+    const auto shown = [](const std::string &text) { return QString::fromLatin1(text.c_str()); };
     m_verze[0]->setText(shown(identity.version));
     m_verze[1]->setText(shown(identity.date));
     m_verze[2]->setText(shown(identity.time));
@@ -242,7 +243,10 @@ void TFormHlav::MenuNewClick()
     afterChangeStep();
 }
 
-void TFormHlav::MenuExitClick() { close(); }
+void TFormHlav::MenuExitClick()
+{
+    close();
+}
 
 void TFormHlav::ComboBoxBikeChange(int index)
 {
@@ -279,7 +283,10 @@ void TFormHlav::EnterKeyPress()
     afterChangeStep();
 }
 
-void TFormHlav::Timer1Timer() { ++m_ticks; }
+void TFormHlav::Timer1Timer()
+{
+    ++m_ticks;
+}
 
 void TFormHlav::setBackground(QWidget *widget, const QColor &color)
 {
@@ -291,6 +298,9 @@ void TFormHlav::setBackground(QWidget *widget, const QColor &color)
     widget->setAutoFillBackground(true);
 }
 
-QColor TFormHlav::buttonFace() const { return QApplication::palette().color(QPalette::Button); }
+QColor TFormHlav::buttonFace() const
+{
+    return QApplication::palette().color(QPalette::Button);
+}
 
 } // namespace velmora::ui

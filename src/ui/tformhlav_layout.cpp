@@ -111,7 +111,8 @@ QPixmap logoPicture()
     QFont big(QStringLiteral("DejaVu Sans"), 17, QFont::Bold);
     p.setFont(big);
     p.setPen(Qt::white);
-    p.drawText(QRectF(88, 16, 140, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("VELMORA"));
+    p.drawText(QRectF(88, 16, 140, 40), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("VELMORA"));
     QFont small(QStringLiteral("DejaVu Sans"), 12);
     p.setFont(small);
     p.setPen(QColor(0xff, 0xb0, 0x20));
@@ -120,7 +121,10 @@ QPixmap logoPicture()
     return pixmap;
 }
 
-QColor desktopColour() { return QColor(0x3a, 0x6e, 0xa5); }
+QColor desktopColour()
+{
+    return QColor(0x3a, 0x6e, 0xa5);
+}
 
 } // namespace
 
@@ -205,11 +209,12 @@ void TFormHlav::buildMenus()
              {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr}},
             false);
 
-    QMenu *languages = addMenu("MenuLanguage", "&Language", "Language|Set English or Czech or German",
-                               {{"MenuEnglish", "&English", QKeySequence(), "Set Englich menu"},
-                                {"MenuCzech", "&Czech", QKeySequence(), "Nastavit české menu"},
-                                {"MenuGerman", "&German", QKeySequence(), "Deutche Menü"}},
-                               false);
+    QMenu *languages =
+        addMenu("MenuLanguage", "&Language", "Language|Set English or Czech or German",
+                {{"MenuEnglish", "&English", QKeySequence(), "Set Englich menu"},
+                 {"MenuCzech", "&Czech", QKeySequence(), "Nastavit české menu"},
+                 {"MenuGerman", "&German", QKeySequence(), "Deutche Menü"}},
+                false);
     for (QAction *a : languages->actions())
         a->setCheckable(true);
 
@@ -276,7 +281,8 @@ QWidget *TFormHlav::buildToolBar()
 
     rowLayout->addWidget(bar);
     rowLayout->addSpacing(12);
-    QLabel *noConnection = label(row, QStringLiteral("LabelSpojeni"), QStringLiteral("No Connection"));
+    QLabel *noConnection =
+        label(row, QStringLiteral("LabelSpojeni"), QStringLiteral("No Connection"));
     noConnection->setContentsMargins(6, 2, 6, 2);
     setBackground(noConnection, Qt::red);
     noConnection->hide();
@@ -296,8 +302,8 @@ QWidget *TFormHlav::buildPages()
     const Page pages[] = {
         {"TabSheet_Ign", "Zapalování", buildIgnitionPage()},
         {"TabSheet_Tp14", "TP mapa 14",
-         buildMapPage(cell::kRpmJetTp, cell::kJetTp, 0, QStringLiteral("GroupBoxTps"), QString(),
-                      1, QStringLiteral("BitBtnJetTpsMinus"), QStringLiteral("BitBtnJetTpsPlus"),
+         buildMapPage(cell::kRpmJetTp, cell::kJetTp, 0, QStringLiteral("GroupBoxTps"), QString(), 1,
+                      QStringLiteral("BitBtnJetTpsMinus"), QStringLiteral("BitBtnJetTpsPlus"),
                       QStringLiteral("CheckBoxJetTpsAll"))},
         {"TabSheet_Tp23", "TP mapa 23",
          buildMapPage(cell::kRpmJetTpi, cell::kJetTpi, 10, QStringLiteral("GroupBoxTpsi"),
@@ -344,8 +350,10 @@ QWidget *TFormHlav::buildIgnitionPage()
     curve->addWidget(label(advance, QStringLiteral("Label2"), QStringLiteral("Advance [°]")), 0, 1,
                      Qt::AlignCenter);
     for (std::size_t i = 0; i < layout::kCurvePoints; ++i) {
-        curve->addWidget(m_grid->box(cell::kRpmAdv + i), static_cast<int>(i) + 1, 0, Qt::AlignCenter);
-        curve->addWidget(m_grid->box(cell::kAdvance + i), static_cast<int>(i) + 1, 1, Qt::AlignCenter);
+        curve->addWidget(m_grid->box(cell::kRpmAdv + i), static_cast<int>(i) + 1, 0,
+                         Qt::AlignCenter);
+        curve->addWidget(m_grid->box(cell::kAdvance + i), static_cast<int>(i) + 1, 1,
+                         Qt::AlignCenter);
     }
     auto *buttons = new QHBoxLayout;
     QPushButton *minus = button(advance, QStringLiteral("BitBtnIgnMinus"), QStringLiteral("-"));
@@ -362,17 +370,19 @@ QWidget *TFormHlav::buildIgnitionPage()
     auto *right = new QVBoxLayout;
     QGroupBox *other = group(page, QStringLiteral("GroupBox3"), QStringLiteral("Other"));
     auto *form = new QGridLayout(other);
-    form->addWidget(label(other, QStringLiteral("LabelOmez2"), QStringLiteral("Limiter [rpm]")), 0, 0);
+    form->addWidget(label(other, QStringLiteral("LabelOmez2"), QStringLiteral("Limiter [rpm]")), 0,
+                    0);
     form->addWidget(m_grid->box(findCell("EditOmez2")), 0, 1);
-    form->addWidget(label(other, QStringLiteral("Label10"), QStringLiteral("Gear Shift Light [rpm]")),
-                    1, 0);
+    form->addWidget(
+        label(other, QStringLiteral("Label10"), QStringLiteral("Gear Shift Light [rpm]")), 1, 0);
     form->addWidget(m_grid->box(findCell("Edit46")), 1, 1);
     m_bike = make<QComboBox>(other, QStringLiteral("ComboBoxBike"));
     for (std::string_view item : kModelItems)
         m_bike->addItem(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
     setHint(m_bike, QStringLiteral("Motorbike Type"));
     form->addWidget(m_bike, 2, 0, 1, 2);
-    m_blokEnable = checkBox(other, QStringLiteral("CheckBoxBlokEnable"), QStringLiteral("Blocking enable"));
+    m_blokEnable =
+        checkBox(other, QStringLiteral("CheckBoxBlokEnable"), QStringLiteral("Blocking enable"));
     form->addWidget(m_blokEnable, 3, 0, 1, 2);
     m_progHned = checkBox(other, QStringLiteral("CheckBoxProgHned"),
                           QStringLiteral("Programming after change"));
@@ -430,8 +440,9 @@ QWidget *TFormHlav::buildMapPage(std::size_t axisCell, std::size_t mapCell, std:
     grid->addWidget(caption(map, QStringLiteral("rpm"), Qt::AlignRight), 0, 0);
     for (int c = 0; c < 10; ++c) {
         grid->addWidget(m_grid->box(axisCell + c), 0, c + 1, Qt::AlignCenter);
-        grid->addWidget(spinButton(map, QStringLiteral("CSpinButton%1%2").arg(firstSpin + c).arg(suffix)),
-                        11, c + 1, Qt::AlignCenter);
+        grid->addWidget(
+            spinButton(map, QStringLiteral("CSpinButton%1%2").arg(firstSpin + c).arg(suffix)), 11,
+            c + 1, Qt::AlignCenter);
     }
     for (int r = 0; r < 10; ++r) {
         QLabel *row = m_grid->rowLabel(rowLabel + r);
@@ -480,7 +491,8 @@ QWidget *TFormHlav::buildMiscPage()
 
     // The post-start correction curve: correction k at time k - 1 (time 0 fixed), 100 % at the
     // last time.
-    QGroupBox *choke = group(page, QStringLiteral("GroupBoxSytic"), QStringLiteral("Starting Corrections"));
+    QGroupBox *choke =
+        group(page, QStringLiteral("GroupBoxSytic"), QStringLiteral("Starting Corrections"));
     auto *s = new QGridLayout(choke);
     s->setVerticalSpacing(2);
     s->addWidget(label(choke, QStringLiteral("LabelSyticCas"), QStringLiteral("Time [s]")), 0, 0);
@@ -505,9 +517,11 @@ QWidget *TFormHlav::buildMiscPage()
     tl->addWidget(button(tps, QStringLiteral("BitBtnTps100"), QStringLiteral("TPS 100 %")), 1, 2);
     grid->addWidget(tps, 2, 0);
 
-    QGroupBox *accel = group(page, QStringLiteral("GroupBoxAkcel"), QStringLiteral("Acceleration Injection"));
+    QGroupBox *accel =
+        group(page, QStringLiteral("GroupBoxAkcel"), QStringLiteral("Acceleration Injection"));
     auto *al = new QGridLayout(accel);
-    al->addWidget(label(accel, QStringLiteral("LabelAkcelPrah"), QStringLiteral("Threshold [%/s]")), 0, 0);
+    al->addWidget(label(accel, QStringLiteral("LabelAkcelPrah"), QStringLiteral("Threshold [%/s]")),
+                  0, 0);
     al->addWidget(cellAt("EditAkcelPrah"), 0, 1);
     al->addWidget(label(accel, QStringLiteral("LabelAkcelJet"), QStringLiteral("Size[us]")), 1, 0);
     al->addWidget(cellAt("EditAkcelJet"), 1, 1);
@@ -536,7 +550,8 @@ QWidget *TFormHlav::buildMiscPage()
     grid->addLayout(singles, 3, 0, 1, 2);
 
     auto *monitor = new QGridLayout;
-    m_extMonitor = checkBox(page, QStringLiteral("CheckBoxExtMonitor"), QStringLiteral("Extended Monitor"));
+    m_extMonitor =
+        checkBox(page, QStringLiteral("CheckBoxExtMonitor"), QStringLiteral("Extended Monitor"));
     monitor->addWidget(m_extMonitor, 0, 0);
     const char *corrections[][2] = {{"LabelKorVoda", "TW correction= --- %"},
                                     {"LabelKorVzduch", "AT correction= --- %"},
@@ -544,9 +559,9 @@ QWidget *TFormHlav::buildMiscPage()
                                     {"LabelKorSytic", "Starting corr.= --- %"},
                                     {"LabelKorNapeti", "U correction= --- us"}};
     for (int k = 0; k < 5; ++k)
-        monitor->addWidget(label(page, QString::fromUtf8(corrections[k][0]),
-                                 QString::fromUtf8(corrections[k][1])),
-                           1 + k % 3, k / 3);
+        monitor->addWidget(
+            label(page, QString::fromUtf8(corrections[k][0]), QString::fromUtf8(corrections[k][1])),
+            1 + k % 3, k / 3);
     m_pocetProgramovani = label(page, QStringLiteral("LabelPocetProgramovani"),
                                 QStringLiteral("Number of Programing= --- "));
     m_pocetProgramovani->hide();
@@ -560,7 +575,8 @@ QWidget *TFormHlav::buildServoPage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
-    m_privEnable = checkBox(page, QStringLiteral("CheckBoxPrivEnable"), QStringLiteral("Servo Enable"));
+    m_privEnable =
+        checkBox(page, QStringLiteral("CheckBoxPrivEnable"), QStringLiteral("Servo Enable"));
     layout->addWidget(m_privEnable);
 
     m_groupPrivera = group(page, QStringLiteral("GroupBoxPrivera"), QStringLiteral("Servo"));
@@ -574,9 +590,12 @@ QWidget *TFormHlav::buildServoPage()
         grid->addWidget(m_grid->box(cell::kNapPriv + i), i + 1, 1, Qt::AlignCenter);
     }
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button(m_groupPrivera, QStringLiteral("BitBtnServoMinus"), QStringLiteral("-")));
-    buttons->addWidget(button(m_groupPrivera, QStringLiteral("BitBtnServoPlus"), QStringLiteral("+")));
-    buttons->addWidget(checkBox(m_groupPrivera, QStringLiteral("CheckBoxPrivAll"), QStringLiteral("All")));
+    buttons->addWidget(
+        button(m_groupPrivera, QStringLiteral("BitBtnServoMinus"), QStringLiteral("-")));
+    buttons->addWidget(
+        button(m_groupPrivera, QStringLiteral("BitBtnServoPlus"), QStringLiteral("+")));
+    buttons->addWidget(
+        checkBox(m_groupPrivera, QStringLiteral("CheckBoxPrivAll"), QStringLiteral("All")));
     grid->addLayout(buttons, 11, 0, 1, 2);
     columns->addLayout(grid);
     columns->addSpacing(24);
@@ -609,14 +628,16 @@ QWidget *TFormHlav::buildTuningPage()
 
     m_groupLadeni = group(page, QStringLiteral("GroupBoxLadeni"), QStringLiteral("Tuning"));
     auto *form = new QGridLayout(m_groupLadeni);
-    const char *rows[][3] = {{"LabelLadeniLambda", "Lambda required", "EditLadeniLambda"},
-                             {"LabelLadeniHyster", "Required accuracy of lambda", "EditLadeniHyster"},
-                             {"LabelLadeniRpm", "Max deviation RPM", "EditLadeniRpm"},
-                             {"LabelLadeniTps", "Max deviation TPS, IAP [%]", "EditLadeniTps"},
-                             {"LabelLadeniCas", "Time step [ms]", "EditLadeniCas"}};
+    const char *rows[][3] = {
+        {"LabelLadeniLambda", "Lambda required", "EditLadeniLambda"},
+        {"LabelLadeniHyster", "Required accuracy of lambda", "EditLadeniHyster"},
+        {"LabelLadeniRpm", "Max deviation RPM", "EditLadeniRpm"},
+        {"LabelLadeniTps", "Max deviation TPS, IAP [%]", "EditLadeniTps"},
+        {"LabelLadeniCas", "Time step [ms]", "EditLadeniCas"}};
     for (int r = 0; r < 5; ++r) {
-        form->addWidget(label(m_groupLadeni, QString::fromUtf8(rows[r][0]), QString::fromUtf8(rows[r][1])),
-                        r, 0);
+        form->addWidget(
+            label(m_groupLadeni, QString::fromUtf8(rows[r][0]), QString::fromUtf8(rows[r][1])), r,
+            0);
         form->addWidget(m_grid->box(findCell(rows[r][2])), r, 1);
     }
     form->setColumnStretch(2, 1);
@@ -655,9 +676,12 @@ QWidget *TFormHlav::buildLowerArea()
     layout->addWidget(logo, 1, 0, 2, 1);
 
     auto *state = new QVBoxLayout;
-    QLabel *blocking = label(area, QStringLiteral("LabelBlocking"), QStringLiteral("Blocking = ---"));
-    m_priveraPoz = label(area, QStringLiteral("LabelPriveraPoz"), QStringLiteral("Servo desired= --- [mV]"));
-    m_priveraMer = label(area, QStringLiteral("LabelPriveraMer"), QStringLiteral("Servo measured= --- [mV]"));
+    QLabel *blocking =
+        label(area, QStringLiteral("LabelBlocking"), QStringLiteral("Blocking = ---"));
+    m_priveraPoz =
+        label(area, QStringLiteral("LabelPriveraPoz"), QStringLiteral("Servo desired= --- [mV]"));
+    m_priveraMer =
+        label(area, QStringLiteral("LabelPriveraMer"), QStringLiteral("Servo measured= --- [mV]"));
     for (QLabel *l : {blocking, m_priveraPoz, m_priveraMer}) {
         l->setContentsMargins(4, 1, 4, 1);
         state->addWidget(l);
@@ -665,7 +689,8 @@ QWidget *TFormHlav::buildLowerArea()
     state->addStretch(1);
     layout->addLayout(state, 1, 1, 2, 1);
 
-    QLabel *eeError = label(area, QStringLiteral("LabelEeDataErr"), QStringLiteral("Programmed data error"));
+    QLabel *eeError =
+        label(area, QStringLiteral("LabelEeDataErr"), QStringLiteral("Programmed data error"));
     QLabel *version = label(area, QStringLiteral("LabelVersion"), QString());
     for (QLabel *l : {eeError, version}) {
         l->setContentsMargins(4, 1, 4, 1);
@@ -676,7 +701,8 @@ QWidget *TFormHlav::buildLowerArea()
 
     auto *tests = new QHBoxLayout;
     for (int n = 1; n <= 8; ++n) {
-        QLabel *test = label(area, QStringLiteral("LabelTest%1").arg(n), QStringLiteral("Test%1 = --- ").arg(n));
+        QLabel *test = label(area, QStringLiteral("LabelTest%1").arg(n),
+                             QStringLiteral("Test%1 = --- ").arg(n));
         m_testLabels.push_back(test);
         tests->addWidget(test);
     }

@@ -33,8 +33,7 @@ bool parseCellValue(const QString &text, int &value, const QLocale &locale)
 UpDown::UpDown(QLineEdit *buddy, int min, int max, int step, bool grouped, QWidget *parent)
     : ArrowButtons(parent), m_buddy(buddy), m_min(min), m_max(max), m_step(step),
       m_grouped(grouped), m_position(min)
-{
-}
+{}
 
 int UpDown::position()
 {

@@ -40,8 +40,8 @@ TEST(CellTable, CountsNamesAndEvents)
         EXPECT_TRUE(points.insert({c.field, c.point}).second) << c.edit;
     std::size_t expected = 0;
     for (const FieldDef &d : fieldTable())
-        if (d.field != Field::Bike && d.field != Field::PrivEnable && d.field != Field::BlokEnable &&
-            d.field != Field::TpsMode)
+        if (d.field != Field::Bike && d.field != Field::PrivEnable &&
+            d.field != Field::BlokEnable && d.field != Field::TpsMode)
             expected += d.count;
     EXPECT_EQ(points.size(), expected);
 }
@@ -62,14 +62,12 @@ TEST(CellTable, PointerTablesKeepTheirIndexOrder)
     const std::vector<std::string> edits = editTableNames();
     ASSERT_EQ(edits.size(), kEditTableSize);
     const std::pair<std::size_t, const char *> expected[] = {
-        {0, "LabelTps1"},      {9, "LabelTps10"},       {10, "LabelTps1i"},
-        {20, "LabelIap1"},     {29, "LabelIap10"},      {30, "Edit1"},
-        {39, "Edit10"},        {40, "Edit11"},          {49, "Edit20"},
-        {50, "EditRpmTps1"},   {60, "EditRpmTps1i"},    {69, "EditRpmTps10i"},
-        {70, "EditRpmIap1"},   {80, "Edit50"},          {179, "Edit149"},
-        {180, "Edit50i"},      {279, "Edit149i"},       {280, "Edit160"},
-        {379, "Edit259"},      {380, "EditRpmPriv1"},   {390, "EditNapPriv1"},
-        {399, "EditNapPriv10"}, {400, "EditVoda_10"},   {404, "EditVoda110"},
+        {0, "LabelTps1"},       {9, "LabelTps10"},      {10, "LabelTps1i"},   {20, "LabelIap1"},
+        {29, "LabelIap10"},     {30, "Edit1"},          {39, "Edit10"},       {40, "Edit11"},
+        {49, "Edit20"},         {50, "EditRpmTps1"},    {60, "EditRpmTps1i"}, {69, "EditRpmTps10i"},
+        {70, "EditRpmIap1"},    {80, "Edit50"},         {179, "Edit149"},     {180, "Edit50i"},
+        {279, "Edit149i"},      {280, "Edit160"},       {379, "Edit259"},     {380, "EditRpmPriv1"},
+        {390, "EditNapPriv1"},  {399, "EditNapPriv10"}, {400, "EditVoda_10"}, {404, "EditVoda110"},
         {405, "EditVzduch_10"}, {409, "EditVzduch110"},
     };
     for (const auto &[index, name] : expected)

@@ -7,8 +7,8 @@
 
 using namespace velmora;
 using namespace velmora::layout;
-using velmora::test::bytesAt;
 using velmora::test::Bytes;
+using velmora::test::bytesAt;
 using velmora::test::put;
 using velmora::test::randomImage;
 
@@ -36,7 +36,8 @@ TEST(ConsistencyPass, SpeedAxesAreBoundedAndRising)
 
         put(image, axis, Bytes(10, 250));
         consistencyPass(image);
-        EXPECT_EQ(bytesAt(image, axis, 10), (Bytes{191, 192, 193, 194, 195, 196, 197, 198, 199, 200}))
+        EXPECT_EQ(bytesAt(image, axis, 10),
+                  (Bytes{191, 192, 193, 194, 195, 196, 197, 198, 199, 200}))
             << axis;
 
         put(image, axis, {10, 10, 10, 40, 60, 80, 100, 120, 140, 160});

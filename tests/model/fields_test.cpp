@@ -47,8 +47,8 @@ TEST(FieldTable, EveryParameterByteIsAFieldAConstantOrReservedExactlyOnce)
     for (const layout::Range &r : layout::kReserved)
         for (std::size_t i = 0; i < r.count; ++i)
             ++owners[r.first + i];
-    for (std::size_t constant :
-         {layout::kAdvanceLimit, layout::kModelByte110, layout::kModelByte125, layout::kModelByte126})
+    for (std::size_t constant : {layout::kAdvanceLimit, layout::kModelByte110,
+                                 layout::kModelByte125, layout::kModelByte126})
         ++owners[constant];
     for (std::size_t i = 0; i < layout::kCurvePoints; ++i)
         ++owners[layout::kModelTable + i];

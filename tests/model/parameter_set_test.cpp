@@ -7,9 +7,9 @@
 
 using namespace velmora;
 using namespace velmora::layout;
-using velmora::test::differences;
-using velmora::test::bytesAt;
 using velmora::test::Bytes;
+using velmora::test::bytesAt;
+using velmora::test::differences;
 using velmora::test::randomImage;
 
 namespace {
@@ -84,8 +84,7 @@ TEST(Defaults, PerModelValues)
     EXPECT_EQ(bytesAt(m3, kWaterTemp, 5), (Bytes{139, 110, 104, 100, 99}));
     EXPECT_EQ(bytesAt(m3, kAirTemp, 5), (Bytes{121, 110, 100, 97, 97}));
     EXPECT_EQ(bytesAt(m3, kRpmPriv, 10), kAxis);
-    EXPECT_EQ(bytesAt(m3, kNapPriv, 10),
-              (Bytes{100, 105, 110, 115, 120, 125, 130, 135, 140, 145}));
+    EXPECT_EQ(bytesAt(m3, kNapPriv, 10), (Bytes{100, 105, 110, 115, 120, 125, 130, 135, 140, 145}));
     EXPECT_EQ(m3[kAdvanceLimit], 95);
     EXPECT_EQ(m3[kModelByte125], 70);
     EXPECT_EQ(bytesAt(m3, kModelTable, 10), bytesAt(m0, kModelTable, 10));
@@ -113,12 +112,15 @@ TEST(Defaults, ModelAboveFourWritesOnlyTheCommonValues)
     std::mt19937 rng(5);
     const DeviceImage before = randomImage(rng);
     const DeviceImage after = defaultsFor(9, before);
-    for (std::size_t single :
-         {kStartJet, kTpsClosed, kTpsOpen, kLimiter2, kPilotLight, kBlokEnable, kAdvanceLimit,
-          kModelByte110, kModelByte125, kModelByte126})
+    for (std::size_t single : {kStartJet, kTpsClosed, kTpsOpen, kLimiter2, kPilotLight, kBlokEnable,
+                               kAdvanceLimit, kModelByte110, kModelByte125, kModelByte126})
         EXPECT_EQ(after[single], before[single]) << single;
-    for (auto [offset, n] : {std::pair{kWaterTemp, 5}, {kAirTemp, 5}, {kAdvance, 10},
-                             {kRpmPriv, 10}, {kNapPriv, 10}, {kModelTable, 10}})
+    for (auto [offset, n] : {std::pair{kWaterTemp, 5},
+                             {kAirTemp, 5},
+                             {kAdvance, 10},
+                             {kRpmPriv, 10},
+                             {kNapPriv, 10},
+                             {kModelTable, 10}})
         EXPECT_EQ(bytesAt(after, offset, n), bytesAt(before, offset, n)) << offset;
     EXPECT_EQ(after[kBike], 9);
     EXPECT_EQ(bytesAt(after, kRpmAdv, 10), kAxis);
@@ -152,7 +154,8 @@ TEST(ChooseModel, WithoutDefaultsOnlyTheConstantsFollow)
     EXPECT_EQ(image[kModelByte110], 1);
     EXPECT_EQ(image[kModelByte125], 65);
     EXPECT_EQ(image[kModelByte126], 0);
-    EXPECT_EQ(bytesAt(image, kModelTable, 10), (Bytes{191, 191, 188, 196, 205, 235, 21, 31, 31, 31}));
+    EXPECT_EQ(bytesAt(image, kModelTable, 10),
+              (Bytes{191, 191, 188, 196, 205, 235, 21, 31, 31, 31}));
 }
 
 // Default setting, the constants step and the pass never touch the identity block, the reserved

@@ -43,7 +43,10 @@ protected:
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
-    ui::CellEdit *edit(const char *name) const { return find<ui::CellEdit>(QString::fromUtf8(name)); }
+    ui::CellEdit *edit(const char *name) const
+    {
+        return find<ui::CellEdit>(QString::fromUtf8(name));
+    }
     ui::UpDown *upDown(const char *name) const { return find<ui::UpDown>(QString::fromUtf8(name)); }
 
     // Types into a cell as a user does: focus, select all, keys.

@@ -25,32 +25,122 @@ TEST_F(WindowTest, EveryNamedControlExists)
         find<ui::CellEdit>(QString::fromStdString(c.edit));
         find<ui::UpDown>(QString::fromStdString(c.upDown));
     }
-    const char *widgets[] = {
-        "GroupBoxToolBar", "SpeedButton6", "SpeedButton5", "SpeedButton7", "SpeedButtonPrint",
-        "Button1", "BitBtn2", "BitBtn1", "LabelSpojeni", "PageControl1", "TabSheet_Ign",
-        "TabSheet_Tp14", "TabSheet_Tp23", "TabSheet_Iap", "TabSheet5", "TabSheet_Servo",
-        "TabSheetLadeni", "LabelHlaseni", "CGaugeProgram", "CheckBoxLadeniOn", "ImageLogo",
-        "LabelBlocking", "LabelPriveraPoz", "LabelPriveraMer", "LabelEeDataErr", "LabelVersion",
-        "LabelRpm", "CGaugeRpm", "LabelTpsMon", "CGaugeTps", "LabelLambda", "CGaugeLambda",
-        "LabelBarGraf1", "LabelBarGraf2", "LabelBarGraf3", "LabelVoda", "CGaugeVoda",
-        "LabelVzduch", "LabelPodtlak", "LabelTlak", "LabelNapeti", "LabelAdvance",
-        "LabelSnimacCkps", "LabelSnimacCmps", "LabelCasJet14", "LabelCasJet23",
-        "LabelMaxInjProcent", "CGaugeDuty", "StatusBar1", "ComboBoxBike", "CheckBoxProgHned",
-        "CheckBoxBlokEnable", "LabelVerze1", "LabelVerze2", "LabelVerze3", "LabelFile1",
-        "LabelFile2", "GroupBox1", "GroupBox3", "GroupBoxRpm", "GroupBoxTps", "GroupBoxTpsi",
-        "GroupBox4", "GroupBoxKlapkaSani", "GroupBoxVodaVzduch", "GroupBoxSytic",
-        "GroupBoxSetTps", "GroupBoxStartJet", "GroupBoxAkcel", "GroupBoxChlazeni",
-        "GroupBoxPrivera", "GroupBoxLadeni", "CheckBoxExtMonitor", "CheckBoxPrivEnable",
-        "CheckBoxLadeniPovoleno", "CheckBoxIgnAll", "CheckBoxJetTpsAll", "CheckBoxJetTpsAlli",
-        "CheckBoxJetIapAll", "CheckBoxPrivAll", "BitBtnIgnMinus", "BitBtnIgnPlus",
-        "BitBtnServoMinus", "BitBtnServoPlus", "BitBtnJetTpsMinus", "BitBtnJetTpsPlus",
-        "BitBtnJetTpsMinusi", "BitBtnJetTpsPlusi", "BitBtnJetIapMinus", "BitBtnJetIapPlus",
-        "BitBtnTps0", "BitBtnTps100", "LabelKorVoda", "LabelKorVzduch", "LabelKorTlak",
-        "LabelKorSytic", "LabelKorNapeti", "LabelPocetProgramovani", "Label1", "Label2",
-        "Label10", "LabelOmez2", "LabelAkcelPrah", "LabelAkcelJet", "LabelVoda2",
-        "LabelVzduch2", "LabelSyticCas", "LabelSyticKorekce", "LabelPrivHyster", "LabelLadeni",
-        "LabelLadeniLambda", "LabelLadeniHyster", "LabelLadeniRpm", "LabelLadeniTps",
-        "LabelLadeniCas", "MainMenu1"};
+    const char *widgets[] = {"GroupBoxToolBar",
+                             "SpeedButton6",
+                             "SpeedButton5",
+                             "SpeedButton7",
+                             "SpeedButtonPrint",
+                             "Button1",
+                             "BitBtn2",
+                             "BitBtn1",
+                             "LabelSpojeni",
+                             "PageControl1",
+                             "TabSheet_Ign",
+                             "TabSheet_Tp14",
+                             "TabSheet_Tp23",
+                             "TabSheet_Iap",
+                             "TabSheet5",
+                             "TabSheet_Servo",
+                             "TabSheetLadeni",
+                             "LabelHlaseni",
+                             "CGaugeProgram",
+                             "CheckBoxLadeniOn",
+                             "ImageLogo",
+                             "LabelBlocking",
+                             "LabelPriveraPoz",
+                             "LabelPriveraMer",
+                             "LabelEeDataErr",
+                             "LabelVersion",
+                             "LabelRpm",
+                             "CGaugeRpm",
+                             "LabelTpsMon",
+                             "CGaugeTps",
+                             "LabelLambda",
+                             "CGaugeLambda",
+                             "LabelBarGraf1",
+                             "LabelBarGraf2",
+                             "LabelBarGraf3",
+                             "LabelVoda",
+                             "CGaugeVoda",
+                             "LabelVzduch",
+                             "LabelPodtlak",
+                             "LabelTlak",
+                             "LabelNapeti",
+                             "LabelAdvance",
+                             "LabelSnimacCkps",
+                             "LabelSnimacCmps",
+                             "LabelCasJet14",
+                             "LabelCasJet23",
+                             "LabelMaxInjProcent",
+                             "CGaugeDuty",
+                             "StatusBar1",
+                             "ComboBoxBike",
+                             "CheckBoxProgHned",
+                             "CheckBoxBlokEnable",
+                             "LabelVerze1",
+                             "LabelVerze2",
+                             "LabelVerze3",
+                             "LabelFile1",
+                             "LabelFile2",
+                             "GroupBox1",
+                             "GroupBox3",
+                             "GroupBoxRpm",
+                             "GroupBoxTps",
+                             "GroupBoxTpsi",
+                             "GroupBox4",
+                             "GroupBoxKlapkaSani",
+                             "GroupBoxVodaVzduch",
+                             "GroupBoxSytic",
+                             "GroupBoxSetTps",
+                             "GroupBoxStartJet",
+                             "GroupBoxAkcel",
+                             "GroupBoxChlazeni",
+                             "GroupBoxPrivera",
+                             "GroupBoxLadeni",
+                             "CheckBoxExtMonitor",
+                             "CheckBoxPrivEnable",
+                             "CheckBoxLadeniPovoleno",
+                             "CheckBoxIgnAll",
+                             "CheckBoxJetTpsAll",
+                             "CheckBoxJetTpsAlli",
+                             "CheckBoxJetIapAll",
+                             "CheckBoxPrivAll",
+                             "BitBtnIgnMinus",
+                             "BitBtnIgnPlus",
+                             "BitBtnServoMinus",
+                             "BitBtnServoPlus",
+                             "BitBtnJetTpsMinus",
+                             "BitBtnJetTpsPlus",
+                             "BitBtnJetTpsMinusi",
+                             "BitBtnJetTpsPlusi",
+                             "BitBtnJetIapMinus",
+                             "BitBtnJetIapPlus",
+                             "BitBtnTps0",
+                             "BitBtnTps100",
+                             "LabelKorVoda",
+                             "LabelKorVzduch",
+                             "LabelKorTlak",
+                             "LabelKorSytic",
+                             "LabelKorNapeti",
+                             "LabelPocetProgramovani",
+                             "Label1",
+                             "Label2",
+                             "Label10",
+                             "LabelOmez2",
+                             "LabelAkcelPrah",
+                             "LabelAkcelJet",
+                             "LabelVoda2",
+                             "LabelVzduch2",
+                             "LabelSyticCas",
+                             "LabelSyticKorekce",
+                             "LabelPrivHyster",
+                             "LabelLadeni",
+                             "LabelLadeniLambda",
+                             "LabelLadeniHyster",
+                             "LabelLadeniRpm",
+                             "LabelLadeniTps",
+                             "LabelLadeniCas",
+                             "MainMenu1"};
     for (const char *name : widgets)
         find<QWidget>(QString::fromUtf8(name));
     for (int n = 1; n <= 8; ++n)
@@ -61,12 +151,13 @@ TEST_F(WindowTest, EveryNamedControlExists)
         find<QWidget>(QStringLiteral("CSpinButton%1").arg(n + 10));
     }
     for (const RowLabel &row : rowLabels())
-        EXPECT_EQ(find<QLabel>(QString::fromStdString(row.name))->text().toStdString(), row.caption);
+        EXPECT_EQ(find<QLabel>(QString::fromStdString(row.name))->text().toStdString(),
+                  row.caption);
     find<QTimer>(QStringLiteral("Timer1"));
 
     auto *pages = find<QTabWidget>(QStringLiteral("PageControl1"));
-    const char *pageOrder[] = {"TabSheet_Ign", "TabSheet_Tp14", "TabSheet_Tp23", "TabSheet_Iap",
-                               "TabSheet5", "TabSheet_Servo", "TabSheetLadeni"};
+    const char *pageOrder[] = {"TabSheet_Ign", "TabSheet_Tp14",  "TabSheet_Tp23", "TabSheet_Iap",
+                               "TabSheet5",    "TabSheet_Servo", "TabSheetLadeni"};
     ASSERT_EQ(pages->count(), 7);
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(pages->widget(i)->objectName(), pageOrder[i]);
@@ -109,9 +200,9 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsAndShortcuts)
         EXPECT_EQ(action->text(), QString::fromUtf8(e.caption)) << e.name;
         EXPECT_EQ(action->shortcut(), e.shortcut) << e.name;
     }
-    const char *menus[][2] = {{"MenuFile", "&File"},       {"MenuCom", "&Com"},
-                              {"MenuDevice", "&Device"},   {"MenuTPmode", "TP mode"},
-                              {"MenuTools", "Tools"},      {"MenuLanguage", "&Language"},
+    const char *menus[][2] = {{"MenuFile", "&File"},     {"MenuCom", "&Com"},
+                              {"MenuDevice", "&Device"}, {"MenuTPmode", "TP mode"},
+                              {"MenuTools", "Tools"},    {"MenuLanguage", "&Language"},
                               {"MenuHelp", "&Help"}};
     for (const auto &m : menus)
         EXPECT_EQ(find<QMenu>(QString::fromUtf8(m[0]))->title(), QString::fromUtf8(m[1]));
@@ -162,8 +253,8 @@ TEST_F(WindowTest, StartsWithModelZeroDefaultsCentred)
 
 TEST_F(WindowTest, FirstArgumentChoosesTheLanguageExactly)
 {
-    const std::pair<const char *, int> cases[] = {
-        {"DEUTSCH", 2}, {"ENGLISH", 1}, {"CESKY", 0}, {"deutsch", 0}, {"English", 0}, {"--x", 0}};
+    const std::pair<const char *, int> cases[] = {{"DEUTSCH", 2}, {"ENGLISH", 1}, {"CESKY", 0},
+                                                  {"deutsch", 0}, {"English", 0}, {"--x", 0}};
     for (const auto &[argument, language] : cases) {
         open({QString::fromUtf8(argument)});
         EXPECT_EQ(window->language(), language) << argument;
@@ -187,8 +278,8 @@ TEST(CommandLine, OwnOptionsAreTakenOutAndUnknownOnesKept)
         {QStringLiteral("velmora"), QStringLiteral("--help"), QStringLiteral("DEUTSCH")});
     EXPECT_TRUE(help.help);
     EXPECT_EQ(help.arguments, QStringList{QStringLiteral("DEUTSCH")});
-    EXPECT_TRUE(app::parseCommandLine({QStringLiteral("velmora"), QStringLiteral("--version")})
-                    .version);
+    EXPECT_TRUE(
+        app::parseCommandLine({QStringLiteral("velmora"), QStringLiteral("--version")}).version);
 }
 
 TEST_F(WindowTest, MonitorColumnBeforeAnyReply)
@@ -197,10 +288,11 @@ TEST_F(WindowTest, MonitorColumnBeforeAnyReply)
     EXPECT_EQ(find<QLabel>(QStringLiteral("LabelRpm"))->text(), "RPM = ---");
     EXPECT_EQ(find<QLabel>(QStringLiteral("LabelTpsMon"))->text(), "TP= --- [%]");
     EXPECT_EQ(find<QLabel>(QStringLiteral("LabelLambda"))->text(), "LAMBDA= --- [mV]");
-    const std::pair<const char *, QColor> gauges[] = {
-        {"CGaugeRpm", QColor(0xff, 0x00, 0xff)}, {"CGaugeLambda", Qt::black},
-        {"CGaugeVoda", QColor(0x00, 0xff, 0xff)}, {"CGaugeDuty", QColor(0x00, 0xff, 0xff)},
-        {"CGaugeTps", QColor()}};
+    const std::pair<const char *, QColor> gauges[] = {{"CGaugeRpm", QColor(0xff, 0x00, 0xff)},
+                                                      {"CGaugeLambda", Qt::black},
+                                                      {"CGaugeVoda", QColor(0x00, 0xff, 0xff)},
+                                                      {"CGaugeDuty", QColor(0x00, 0xff, 0xff)},
+                                                      {"CGaugeTps", QColor()}};
     for (const auto &[name, fore] : gauges) {
         auto *g = find<ui::Gauge>(QString::fromUtf8(name));
         EXPECT_EQ(g->minimum(), 0);
@@ -357,9 +449,9 @@ TEST_F(WindowTest, ElevenCheckBoxesShareTheMouseUpHandler)
     for (auto *box : window->findChildren<ui::MouseUpCheckBox *>())
         names << box->objectName();
     names.sort();
-    QStringList expected{"CheckBoxIgnAll",     "CheckBoxProgHned",   "CheckBoxBlokEnable",
-                         "CheckBoxJetTpsAll",  "CheckBoxJetTpsAlli", "CheckBoxJetIapAll",
-                         "CheckBoxExtMonitor", "CheckBoxPrivAll",    "CheckBoxPrivEnable",
+    QStringList expected{"CheckBoxIgnAll",         "CheckBoxProgHned",   "CheckBoxBlokEnable",
+                         "CheckBoxJetTpsAll",      "CheckBoxJetTpsAlli", "CheckBoxJetIapAll",
+                         "CheckBoxExtMonitor",     "CheckBoxPrivAll",    "CheckBoxPrivEnable",
                          "CheckBoxLadeniPovoleno", "CheckBoxLadeniOn"};
     expected.sort();
     EXPECT_EQ(names, expected);
