@@ -1,29 +1,15 @@
 #pragma once
 
-#include <QString>
+#include "model/triple.h"
 
-#include <cstdint>
+#include <QString>
 
 namespace velmora::ui {
 
-// A text the user reads exists in Czech, English and German; the language index picks one.
-struct Triple {
-    const char *czech;
-    const char *english;
-    const char *german;
-
-    QString pick(std::uint8_t language) const
-    {
-        switch (language) {
-        case 0:
-            return QString::fromUtf8(czech);
-        case 2:
-            return QString::fromUtf8(german);
-        default:
-            return QString::fromUtf8(english);
-        }
-    }
-};
+inline QString pick(const Triple &triple, std::uint8_t language)
+{
+    return QString::fromUtf8(triple.pick(language));
+}
 
 namespace text {
 inline constexpr Triple kDefaultsQuestion{"Chcete nastavit základní hodnoty?",

@@ -233,7 +233,7 @@ void TFormHlav::MenuNewClick()
 {
     if (m_image.bike() >= kModelCount)
         return;
-    if (m_dialogs.askYesNoCancel(this, text::kDefaultsQuestion.pick(m_held.language)) !=
+    if (m_dialogs.askYesNoCancel(this, pick(text::kDefaultsQuestion, m_held.language)) !=
         Dialogs::Answer::Yes)
         return;
     applyDefaults(m_image);

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "frame.h"
+#include "monitor.h"
+#include "serial_port.h"
+
+#include "model/device_image.h"
+#include "model/triple.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace velmora::link {
+
+// What the link asks of the window: the editing steps it needs, and what to show. The texts are
+// UTF-8 and already in the user's language.
+class LinkView {
+public:
+    virtual ~LinkView() = default;
+
+    virtual void takeOverStep() = 0;
+    virtual void consistencyPass() = 0;
+    virtual void showStep() = 0;
+
+    // The message line: caption and red (error) or normal background; `show` also makes the
+    // line visible, otherwise its visibility stays as it is.
+    virtual void setMessage(const std::string &text, bool error, bool show) = 0;
+    // The progress gauge beside it, 0..kGaugeMax.
+    virtual void setGauge(int progress, bool show) = 0;
+    virtual void hideMessageLine() = 0; // the line and its gauge
+    virtual void setNoConnection(bool shown) = 0;
+    virtual void clearFileLabel() = 0;
+    // A message box; the window opens it after the tick that asked for it has ended.
+    virtual void messageBox(const std::string &text) = 0;
+    // A valid monitor reply, for the monitor display.
+    virtual void monitorReply(std::span<const std::uint8_t> reply) = 0;
+
+    virtual bool programAfterChangeTicked() const = 0;
+    virtual bool tuningOnTicked() const = 0;
+    virtual std::uint8_t language() const = 0;
+};
+
+enum class TransferMode : std::uint8_t { Idle = 0, Program = 1, Verify = 2, Read = 3 };
+
+// The request/reply protocol with the unit, paced by the 55 ms tick. It owns the link state and
+// works on the device image it is given; it never waits for the unit.
+class Link {
+public:
+    static constexpr int kGaugeMax = 5;
+    static constexpr int kResendTicks = 4;
+    static constexpr int kMaxSends = 5;
+    static constexpr int kMonitorTicks = 6;
+    static constexpr int kNoReplyTicks = 18;
+    static constexpr int kMessageTicks = 200;
+    static constexpr int kSavingStart = 503;
+    static constexpr std::size_t kRxSize = 1024;
+
+    Link(DeviceImage &image, LinkView &view);
+
+    // The line to talk on; nullptr when no port is open.
+    void setPort(SerialPort *port) { m_port = port; }
+    SerialPort *port() const { return m_port; }
+
+    // Timer1's tick.
+    void tick();
+
+    // The three user commands.
+    void MenuProgramClick();
+    void MenuVerifyClick();
+    void MenuReadClick();
+    // The last part of every after-change step.
+    void ProgramAfterChange();
+
+    void ReadComPort();
+    void HandleBlockReply(std::span<const std::uint8_t> reply);
+    void SendBlockRequest();
+    void SendMonitorRequest();
+
+    TransferMode transferMode() const { return m_mode; }
+    std::uint8_t commandByte() const { return m_command; }
+    int retryCount() const { return m_retries; }
+    int tickCount() const { return m_ticks; }
+    int messageTimer() const { return m_messageTimer; }
+    int noReplyTicks() const { return m_noReply; }
+    bool programDone() const { return m_programDone; }
+    int gauge() const { return m_gauge; }
+    const LiveValues &live() const { return m_live; }
+    LiveValues &live() { return m_live; }
+
+private:
+    void MonitorReply(std::span<const std::uint8_t> reply);
+    void advance();
+    void startVerifyPass();
+    void message(const Triple &text, bool error, bool show);
+    void setGauge(int progress, bool show);
+    std::string pickText(const Triple &triple) const;
+    bool blockMatchesImage(std::span<const std::uint8_t> reply, std::size_t block) const;
+
+    DeviceImage &m_image;
+    LinkView &m_view;
+    SerialPort *m_port = nullptr;
+
+    TransferMode m_mode = TransferMode::Idle;
+    std::uint8_t m_command = 0;
+    int m_retries = 0;
+    int m_ticks = 0;
+    int m_messageTimer = 0;
+    int m_noReply = 0;
+    bool m_programDone = false;
+    bool m_tuningWrite = false;
+    int m_gauge = 0;
+    bool m_armed = false;
+    DeviceImage m_shadow; // the image as the program-after-change check last programmed it
+    LiveValues m_live;
+    std::array<std::uint8_t, kRxSize> m_rx{};
+};
+
+} // namespace velmora::link

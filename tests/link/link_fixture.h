@@ -1,0 +1,122 @@
+#pragma once
+
+#include "link/link.h"
+#include "model/parameter_set.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velmora::test {
+
+// A serial line in memory: what the unit "sent" waits in `incoming`; every frame written is
+// kept and may be answered at once by `answer`.
+class MemoryPort : public link::SerialPort {
+public:
+    std::deque<std::uint8_t> incoming;
+    std::vector<link::Frame> written;
+    std::function<void(const link::Frame &)> answer;
+
+    std::size_t bytesWaiting() override { return incoming.size(); }
+    std::size_t read(std::span<std::uint8_t> out) override
+    {
+        std::size_t n = 0;
+        while (n < out.size() && !incoming.empty()) {
+            out[n++] = incoming.front();
+            incoming.pop_front();
+        }
+        return n;
+    }
+    void writeFrame(const link::Frame &frame) override
+    {
+        written.push_back(frame);
+        if (answer)
+            answer(frame);
+    }
+    void push(const link::Frame &frame) { incoming.insert(incoming.end(), frame.begin(), frame.end()); }
+    std::vector<std::uint8_t> commands() const
+    {
+        std::vector<std::uint8_t> out;
+        for (const auto &f : written)
+            out.push_back(f[0]);
+        return out;
+    }
+};
+
+// Records what the link asked the window to show.
+class FakeView : public link::LinkView {
+public:
+    explicit FakeView(DeviceImage &image) : m_image(image) {}
+
+    int takeOvers = 0, passes = 0, shows = 0, fileCleared = 0, monitorReplies = 0;
+    std::string message;
+    bool messageError = false;
+    bool messageVisible = false;
+    int gaugeValue = -1;
+    bool gaugeVisible = false;
+    bool noConnection = false;
+    std::vector<std::string> boxes;
+    bool progHned = false;
+    bool tuningOn = false;
+    std::uint8_t lang = 1;
+
+    void takeOverStep() override { ++takeOvers; }
+    void consistencyPass() override
+    {
+        ++passes;
+        velmora::consistencyPass(m_image);
+    }
+    void showStep() override { ++shows; }
+    void setMessage(const std::string &text, bool error, bool show) override
+    {
+        message = text;
+        messageError = error;
+        messageVisible = messageVisible || show;
+    }
+    void setGauge(int progress, bool show) override
+    {
+        gaugeValue = progress;
+        gaugeVisible = gaugeVisible || show;
+    }
+    void hideMessageLine() override { messageVisible = gaugeVisible = false; }
+    void setNoConnection(bool shown) override { noConnection = shown; }
+    void clearFileLabel() override { ++fileCleared; }
+    void messageBox(const std::string &text) override { boxes.push_back(text); }
+    void monitorReply(std::span<const std::uint8_t>) override { ++monitorReplies; }
+    bool programAfterChangeTicked() const override { return progHned; }
+    bool tuningOnTicked() const override { return tuningOn; }
+    std::uint8_t language() const override { return lang; }
+
+private:
+    DeviceImage &m_image;
+};
+
+// A link over a memory port on a default image of model 0.
+class LinkTest : public ::testing::Test {
+protected:
+    LinkTest()
+    {
+        applyDefaults(image);
+        consistencyPass(image);
+        link.setPort(&port);
+    }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            link.tick();
+    }
+    static link::Frame reply(std::uint8_t command, std::span<const std::uint8_t> data = {})
+    {
+        return link::makeFrame(command, data);
+    }
+
+    DeviceImage image;
+    MemoryPort port;
+    FakeView view{image};
+    link::Link link{image, view};
+};
+
+} // namespace velmora::test
