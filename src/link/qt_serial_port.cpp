@@ -1,0 +1,106 @@
+#include "qt_serial_port.h"
+
+#include <QDeadlineTimer>
+#include <QSerialPort>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
+namespace velmora::link {
+
+namespace {
+
+constexpr qint32 kBaudRate = 57600;
+constexpr qint64 kReadBufferSize = 10000;
+// A frame takes about 18 ms at 57600 baud; far longer means the line is gone, and then the
+// missing reply tells the protocol so.
+constexpr int kWriteTimeoutMs = 500;
+
+} // namespace
+
+QtSerialPort::QtSerialPort() : m_port(std::make_unique<QSerialPort>()) {}
+
+QtSerialPort::~QtSerialPort() = default;
+
+bool QtSerialPort::open(const QString &device)
+{
+    close();
+    m_port->setPortName(device);
+    m_port->setBaudRate(kBaudRate);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    m_port->setReadBufferSize(kReadBufferSize);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_port->clearError();
+        return false;
+    }
+    // DTR and RTS stay raised for the interface cable. A pseudo-terminal has no modem lines and
+    // refuses them with an unsupported-operation error; the port is usable all the same.
+    m_port->setDataTerminalReady(true);
+    m_port->setRequestToSend(true);
+    m_port->clearError();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (m_port->isOpen())
+        m_port->close();
+    m_port->clearError();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+void QtSerialPort::pull()
+{
+    // QSerialPort moves bytes from the system into its buffer only when it is told that some
+    // arrived, which without a running event loop never happens; a zero wait asks at once.
+    // Finding nothing is reported as a time-out error, which means nothing here.
+    if (!m_port->waitForReadyRead(0))
+        m_port->clearError();
+}
+
+std::size_t QtSerialPort::bytesWaiting()
+{
+    if (!m_port->isOpen())
+        return 0;
+    pull();
+    return static_cast<std::size_t>(m_port->bytesAvailable());
+}
+
+std::size_t QtSerialPort::read(std::span<std::uint8_t> out)
+{
+    if (!m_port->isOpen() || out.empty())
+        return 0;
+    if (m_port->bytesAvailable() == 0)
+        pull();
+    const qint64 n =
+        m_port->read(reinterpret_cast<char *>(out.data()), static_cast<qint64>(out.size()));
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+void QtSerialPort::writeFrame(const Frame &frame)
+{
+    if (!m_port->isOpen())
+        return;
+    m_port->write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
+    // QSerialPort hands bytes to the system only from its event handling or while waiting.
+    const QDeadlineTimer deadline(kWriteTimeoutMs);
+    while (m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
+        if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            break;
+    }
+#ifdef Q_OS_UNIX
+    // Written bytes may still sit in the driver's buffer; the caller counts on their having left.
+    ::tcdrain(m_port->handle());
+#endif
+    m_port->clearError();
+}
+
+} // namespace velmora::link

@@ -1,0 +1,228 @@
+#include "link/qt_serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace velmora::link;
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kPatience = 2s;
+
+// A pseudo-terminal standing in for the serial line: the adapter opens the terminal side, the
+// test plays the unit on the master side. The test keeps a terminal-side descriptor of its own
+// open throughout, because once the last one closes the master side reads only errors.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+            return;
+        const char *name = ::ptsname(m_master);
+        if (!name)
+            return;
+        m_path = name;
+        m_terminal = ::open(name, O_RDWR | O_NOCTTY);
+        termios mode{};
+        if (m_terminal < 0 || ::tcgetattr(m_terminal, &mode) != 0)
+            return;
+        // Raw before the adapter opens: no echo back to the master, no line editing, no
+        // translation of line ends.
+        ::cfmakeraw(&mode);
+        m_ready = ::tcsetattr(m_terminal, TCSANOW, &mode) == 0;
+    }
+    ~PseudoTerminal()
+    {
+        if (m_terminal >= 0)
+            ::close(m_terminal);
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    PseudoTerminal(const PseudoTerminal &) = delete;
+    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+
+    bool ready() const { return m_ready; }
+    // The line settings as the terminal side has them now.
+    termios mode() const
+    {
+        termios mode{};
+        ::tcgetattr(m_terminal, &mode);
+        return mode;
+    }
+    QString path() const { return QString::fromStdString(m_path); }
+
+    bool send(const Bytes &bytes)
+    {
+        return ::write(m_master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+
+    // What reaches the master side within `wait`, up to `count` bytes.
+    Bytes receive(std::size_t count, std::chrono::milliseconds wait)
+    {
+        Bytes out;
+        const auto deadline = std::chrono::steady_clock::now() + wait;
+        while (out.size() < count) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd p{m_master, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
+                break;
+            std::uint8_t buffer[256];
+            const ssize_t n = ::read(m_master, buffer, std::min(sizeof buffer, count - out.size()));
+            if (n <= 0)
+                break;
+            out.insert(out.end(), buffer, buffer + n);
+        }
+        return out;
+    }
+
+private:
+    int m_master = -1;
+    int m_terminal = -1;
+    std::string m_path;
+    bool m_ready = false;
+};
+
+// Polls as the protocol does, with no event loop running in between.
+std::size_t waitForBytes(QtSerialPort &port, std::size_t count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    std::size_t waiting = port.bytesWaiting();
+    while (waiting < count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+        waiting = port.bytesWaiting();
+    }
+    return waiting;
+}
+
+// Bytes a terminal in cooked mode would eat or change: line ends, flow control, interrupt, EOF.
+Bytes awkwardBytes(std::size_t count)
+{
+    const Bytes special = {0x0D, 0x0A, 0x11, 0x13, 0x03, 0x04, 0x1A, 0x7F, 0xFF, 0x00};
+    Bytes out;
+    for (std::size_t i = 0; i < count; ++i)
+        out.push_back(i < special.size() ? special[i] : static_cast<std::uint8_t>(i * 37));
+    return out;
+}
+
+class QtSerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_line.ready()) << "no pseudo-terminal"; }
+
+    PseudoTerminal m_line;
+    QtSerialPort m_port;
+};
+
+} // namespace
+
+TEST_F(QtSerialPortTest, OpensTheTerminalOnlyOnce)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    EXPECT_TRUE(m_port.isOpen());
+
+    QtSerialPort second;
+    EXPECT_FALSE(second.open(m_line.path()));
+    EXPECT_FALSE(second.isOpen());
+    EXPECT_EQ(second.bytesWaiting(), 0u);
+
+    // The failed attempt leaves the first one's claim alone, and closing releases it.
+    m_port.close();
+    EXPECT_FALSE(m_port.isOpen());
+    EXPECT_TRUE(second.open(m_line.path()));
+}
+
+TEST_F(QtSerialPortTest, OpenSetsTheLineTo57600Baud8N1WithoutFlowControl)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    const termios mode = m_line.mode();
+    EXPECT_EQ(::cfgetospeed(&mode), static_cast<speed_t>(B57600));
+    EXPECT_EQ(::cfgetispeed(&mode), static_cast<speed_t>(B57600));
+    EXPECT_EQ(mode.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(mode.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(mode.c_iflag & (IXON | IXOFF), 0u);
+}
+
+TEST_F(QtSerialPortTest, MissingDeviceDoesNotOpen)
+{
+    EXPECT_FALSE(m_port.open(QStringLiteral("/dev/velmora-no-such-tty")));
+    EXPECT_FALSE(m_port.isOpen());
+    EXPECT_EQ(m_port.bytesWaiting(), 0u);
+
+    // Still usable for the right device afterwards.
+    EXPECT_TRUE(m_port.open(m_line.path()));
+}
+
+TEST_F(QtSerialPortTest, ArrivingBytesAreSeenWithoutAnEventLoop)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    EXPECT_EQ(m_port.bytesWaiting(), 0u);
+    ASSERT_TRUE(m_line.send({1, 2, 3, 4, 5}));
+    ASSERT_EQ(waitForBytes(m_port, 5), 5u);
+
+    std::uint8_t buffer[10] = {};
+    EXPECT_EQ(m_port.read(std::span(buffer, 3)), 3u);
+    EXPECT_EQ(Bytes(buffer, buffer + 3), (Bytes{1, 2, 3}));
+    EXPECT_EQ(m_port.bytesWaiting(), 2u);
+    EXPECT_EQ(m_port.read(buffer), 2u);
+    EXPECT_EQ(Bytes(buffer, buffer + 2), (Bytes{4, 5}));
+    EXPECT_EQ(m_port.bytesWaiting(), 0u);
+    EXPECT_EQ(m_port.read(buffer), 0u);
+}
+
+TEST_F(QtSerialPortTest, FullReplyIsCountedAndReadUnchanged)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    const Bytes reply = awkwardBytes(kFrameSize - 1);
+    ASSERT_TRUE(m_line.send(reply));
+    ASSERT_EQ(waitForBytes(m_port, reply.size()), reply.size());
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(m_port.bytesWaiting(), 101u);
+
+    Bytes got(200);
+    got.resize(m_port.read(got));
+    EXPECT_EQ(got, reply);
+}
+
+TEST_F(QtSerialPortTest, WrittenFrameLeavesWhole)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    const Bytes data = awkwardBytes(kFrameData);
+    const Frame frame = makeFrame(kMonitorCommand, data);
+    m_port.writeFrame(frame);
+    EXPECT_EQ(m_line.receive(kFrameSize, kPatience), Bytes(frame.begin(), frame.end()));
+
+    // A second frame straight after: nothing of the first is held back or repeated.
+    const Frame next = makeFrame(0x05, {});
+    m_port.writeFrame(next);
+    EXPECT_EQ(m_line.receive(kFrameSize, kPatience), Bytes(next.begin(), next.end()));
+    EXPECT_TRUE(m_line.receive(1, 50ms).empty());
+}
+
+TEST_F(QtSerialPortTest, ClosedPortNeitherReadsNorWrites)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    m_port.close();
+    m_port.close();
+    EXPECT_FALSE(m_port.isOpen());
+
+    ASSERT_TRUE(m_line.send({7, 8, 9}));
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(m_port.bytesWaiting(), 0u);
+    std::uint8_t buffer[4] = {};
+    EXPECT_EQ(m_port.read(buffer), 0u);
+
+    m_port.writeFrame(makeFrame(kMonitorCommand, {}));
+    EXPECT_TRUE(m_line.receive(kFrameSize, 100ms).empty());
+}
