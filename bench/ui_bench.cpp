@@ -9,15 +9,9 @@
 
 namespace {
 
-class NoDialogs : public velmora::ui::Dialogs {
-public:
-    Answer askYesNoCancel(QWidget *, const QString &) override { return Answer::No; }
-    void inform(QWidget *, const QString &) override {}
-};
-
 void BM_AfterChangeStep(benchmark::State &state)
 {
-    NoDialogs dialogs;
+    velmora::ui::SilentDialogs dialogs;
     velmora::ui::TFormHlav window(dialogs, {});
     window.show();
     QApplication::processEvents();

@@ -26,3 +26,16 @@ void MessageBoxDialogs::inform(QWidget *parent, const QString &text)
 }
 
 } // namespace velmora::ui
+
+namespace velmora::ui {
+
+void MessageBoxDialogs::notify(QWidget *parent, const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, QApplication::applicationDisplayName(),
+                                text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->open();
+}
+
+} // namespace velmora::ui

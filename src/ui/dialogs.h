@@ -14,8 +14,19 @@ public:
     virtual ~Dialogs() = default;
     // A question with the buttons Yes, No and Cancel.
     virtual Answer askYesNoCancel(QWidget *parent, const QString &text) = 0;
-    // A plain message with an OK button.
+    // A plain message with an OK button; returns when the user has closed it.
     virtual void inform(QWidget *parent, const QString &text) = 0;
+    // The same box, but it only opens and returns at once: modal to `parent` alone, so the
+    // window's timer and the link go on while it is open.
+    virtual void notify(QWidget *parent, const QString &text) = 0;
+};
+
+// Shows nothing and declines every question: for tools that drive the window unattended.
+class SilentDialogs : public Dialogs {
+public:
+    Answer askYesNoCancel(QWidget *, const QString &) override { return Answer::No; }
+    void inform(QWidget *, const QString &) override {}
+    void notify(QWidget *, const QString &) override {}
 };
 
 // The real message boxes.
@@ -23,6 +34,7 @@ class MessageBoxDialogs : public Dialogs {
 public:
     Answer askYesNoCancel(QWidget *parent, const QString &text) override;
     void inform(QWidget *parent, const QString &text) override;
+    void notify(QWidget *parent, const QString &text) override;
 };
 
 } // namespace velmora::ui

@@ -6,6 +6,8 @@
 #include "texts.h"
 #include "up_down.h"
 
+#include "link/link_texts.h"
+#include "link/port_names.h"
 #include "model/identity.h"
 
 #include <QAction>
@@ -24,7 +26,9 @@
 namespace velmora::ui {
 
 TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_arguments(arguments)
+    : QMainWindow(parent), m_dialogs(dialogs), m_arguments(arguments),
+      m_settings(files::SettingsFile::load(files::defaultSettingsPath())),
+      m_link(std::make_unique<link::Link>(m_image, *this))
 {
     setObjectName(QStringLiteral("FormHlav"));
     setWindowTitle(QStringLiteral("Programming of Velmora 05"));
@@ -105,8 +109,11 @@ void TFormHlav::FormCreate()
         else if (first == QLatin1String("DEUTSCH"))
             m_held.language = 2;
     }
-    consistencyPass(m_image, m_held);
+    velmora::consistencyPass(m_image, m_held);
     showStep();
+    OpenComPort();
+    for (int n = 1; n <= 10; ++n)
+        m_comItems[n - 1]->setChecked(n == m_held.comPort);
     for (QWidget *w : m_startHidden)
         w->hide();
     for (QLabel *label : m_testLabels)
@@ -115,8 +122,38 @@ void TFormHlav::FormCreate()
 
 void TFormHlav::FormClose()
 {
+    CloseComPort();
     takeOverStep();
-    consistencyPass(m_image, m_held);
+    velmora::consistencyPass(m_image, m_held);
+}
+
+void TFormHlav::OpenComPort()
+{
+    const int n = m_held.comPort;
+    if (n < link::kFirstComPort || n > link::kLastComPort)
+        return;
+    const std::string device = link::comPortDevice(n, m_settings);
+    if (m_serial.open(QString::fromStdString(device))) {
+        m_link->setPort(&m_serial);
+    } else {
+        m_link->setPort(nullptr);
+        m_dialogs.inform(this, QString::fromUtf8(link::text::kComOpeningError));
+    }
+}
+
+void TFormHlav::CloseComPort()
+{
+    m_link->setPort(nullptr);
+    m_serial.close();
+}
+
+void TFormHlav::MenuCom1Click(int number)
+{
+    m_held.comPort = static_cast<std::uint8_t>(number);
+    for (int n = 1; n <= 10; ++n)
+        m_comItems[n - 1]->setChecked(n == m_held.comPort);
+    CloseComPort();
+    OpenComPort();
 }
 
 void TFormHlav::centreOnScreen()
@@ -197,9 +234,56 @@ void TFormHlav::showStep()
 
 void TFormHlav::afterChangeStep()
 {
-    consistencyPass(m_image, m_held);
+    velmora::consistencyPass(m_image, m_held);
     showStep();
+    m_link->ProgramAfterChange();
 }
+
+void TFormHlav::consistencyPass() { velmora::consistencyPass(m_image, m_held); }
+
+void TFormHlav::setMessage(const std::string &text, bool error, bool show)
+{
+    m_hlaseni->setText(QString::fromStdString(text));
+    setBackground(m_hlaseni, error ? QColor(Qt::red) : buttonFace());
+    if (show)
+        m_hlaseni->show();
+}
+
+void TFormHlav::setGauge(int progress, bool show)
+{
+    m_gaugeProgram->setProgress(progress);
+    if (show)
+        m_gaugeProgram->show();
+}
+
+void TFormHlav::hideMessageLine()
+{
+    m_hlaseni->hide();
+    m_gaugeProgram->hide();
+}
+
+void TFormHlav::setNoConnection(bool shown)
+{
+    m_spojeni->setVisible(shown);
+    if (shown)
+        m_version->hide();
+}
+
+void TFormHlav::clearFileLabel() { m_file2->clear(); }
+
+void TFormHlav::messageBox(const std::string &text)
+{
+    // Opened once the tick that asked for it is over, and modal to this window only: the timer
+    // and the link keep running, and the reply handler is never entered from inside the box.
+    const QString message = QString::fromStdString(text);
+    QTimer::singleShot(0, this, [this, message] { m_dialogs.notify(this, message); });
+}
+
+void TFormHlav::monitorReply(std::span<const std::uint8_t>) {}
+
+bool TFormHlav::programAfterChangeTicked() const { return m_progHned->isChecked(); }
+
+bool TFormHlav::tuningOnTicked() const { return m_ladeniOn->isChecked(); }
 
 void TFormHlav::tpModeDisplay()
 {
@@ -286,7 +370,14 @@ void TFormHlav::EnterKeyPress()
 void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
+    m_link->tick();
 }
+
+void TFormHlav::MenuReadClick() { m_link->MenuReadClick(); }
+
+void TFormHlav::MenuVerifyClick() { m_link->MenuVerifyClick(); }
+
+void TFormHlav::MenuProgramClick() { m_link->MenuProgramClick(); }
 
 void TFormHlav::setBackground(QWidget *widget, const QColor &color)
 {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "grid.h"
+#include "files/settings_file.h"
+#include "link/link.h"
+#include "link/qt_serial_port.h"
 #include "model/device_image.h"
 #include "model/grid_steps.h"
 #include "model/parameter_set.h"
@@ -27,7 +30,7 @@ class MouseUpCheckBox;
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
 // one place where user events enter the program.
-class TFormHlav : public QMainWindow {
+class TFormHlav : public QMainWindow, public link::LinkView {
     Q_OBJECT
 public:
     static constexpr int kDesignWidth = 973;
@@ -41,15 +44,35 @@ public:
     DeviceImage &image() { return m_image; }
     const DeviceImage &image() const { return m_image; }
     HeldSettings &held() { return m_held; }
-    std::uint8_t language() const { return m_held.language; }
     const Grid &grid() const { return *m_grid; }
+    link::Link &link() { return *m_link; }
+    const files::SettingsFile &settings() const { return m_settings; }
     bool testFlag() const { return m_testFlag; }
 
     // The steps every editing path is made of.
-    void takeOverStep();
-    void showStep();
+    void takeOverStep() override;
+    void showStep() override;
     void afterChangeStep();
     void tpModeDisplay();
+
+    // What the link shows through the window.
+    void consistencyPass() override;
+    void setMessage(const std::string &text, bool error, bool show) override;
+    void setGauge(int progress, bool show) override;
+    void hideMessageLine() override;
+    void setNoConnection(bool shown) override;
+    void clearFileLabel() override;
+    void messageBox(const std::string &text) override;
+    void monitorReply(std::span<const std::uint8_t> reply) override;
+    bool programAfterChangeTicked() const override;
+    bool tuningOnTicked() const override;
+    std::uint8_t language() const override { return m_held.language; }
+
+    // The serial port: COM1..COM10 by the held port number, 0 for none.
+    void OpenComPort();
+    void CloseComPort();
+    void MenuCom1Click(int number);
+    bool portOpen() const { return m_serial.isOpen(); }
 
     // Handlers, named after their control and event.
     void FormCreate();
@@ -62,6 +85,9 @@ public:
     void Edit1Exit();
     void EnterKeyPress();
     void Timer1Timer();
+    void MenuReadClick();
+    void MenuVerifyClick();
+    void MenuProgramClick();
 
     // Ticks of Timer1 since the window was shown.
     quint64 tickCount() const { return m_ticks; }
@@ -99,6 +125,9 @@ private:
     QStringList m_arguments;
     DeviceImage m_image;
     HeldSettings m_held{0, 1};
+    files::SettingsFile m_settings;
+    link::QtSerialPort m_serial;
+    std::unique_ptr<link::Link> m_link;
     std::unique_ptr<Grid> m_grid;
     GridValues m_values;
     bool m_testFlag = false;
@@ -128,6 +157,9 @@ private:
     QLabel *m_file2 = nullptr;
     std::array<QLabel *, 3> m_verze{};
     std::array<QAction *, 4> m_tpModeItems{};
+    std::array<QAction *, 10> m_comItems{};
+    QLabel *m_spojeni = nullptr;
+    QLabel *m_version = nullptr;
     std::vector<QWidget *> m_tp23Editors; // hidden in the Connected mode
     std::vector<QLabel *> m_testLabels;
     std::vector<QWidget *> m_startHidden; // hidden by the start-up sequence

@@ -182,7 +182,8 @@ void TFormHlav::buildMenus()
         action->setObjectName(QStringLiteral("MenuCom%1").arg(n));
         action->setCheckable(true);
         setHint(action, QStringLiteral("Set com %1").arg(n));
-        action->setEnabled(false);
+        connect(action, &QAction::triggered, this, [this, n] { MenuCom1Click(n); });
+        m_comItems[n - 1] = action;
     }
 
     addMenu("MenuDevice", "&Device", nullptr,
@@ -222,6 +223,16 @@ void TFormHlav::buildMenus()
             {{"MenuContens", "&Contens", QKeySequence(Qt::Key_F1), nullptr},
              {"MenuAbout", "&About...", QKeySequence(), nullptr}},
             false);
+
+    const std::pair<const char *, void (TFormHlav::*)()> device[] = {
+        {"MenuRead", &TFormHlav::MenuReadClick},
+        {"MenuVerify", &TFormHlav::MenuVerifyClick},
+        {"MenuProgram", &TFormHlav::MenuProgramClick}};
+    for (const auto &[name, handler] : device) {
+        QAction *action = named<QAction>(QString::fromUtf8(name));
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
 
     QAction *menuNew = named<QAction>(QStringLiteral("MenuNew"));
     menuNew->setEnabled(true);
@@ -276,17 +287,22 @@ QWidget *TFormHlav::buildToolBar()
     setHint(program, QStringLiteral("Programing  set parametrs to ignition"));
     verify->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     program->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
-    for (QPushButton *b : {read, verify, program})
+    for (QPushButton *b : {read, verify, program}) {
+        b->setEnabled(true);
+        b->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(b);
+    }
+    connect(read, &QPushButton::clicked, this, &TFormHlav::MenuReadClick);
+    connect(verify, &QPushButton::clicked, this, &TFormHlav::MenuVerifyClick);
+    connect(program, &QPushButton::clicked, this, &TFormHlav::MenuProgramClick);
 
     rowLayout->addWidget(bar);
     rowLayout->addSpacing(12);
-    QLabel *noConnection =
-        label(row, QStringLiteral("LabelSpojeni"), QStringLiteral("No Connection"));
-    noConnection->setContentsMargins(6, 2, 6, 2);
-    setBackground(noConnection, Qt::red);
-    noConnection->hide();
-    rowLayout->addWidget(noConnection);
+    m_spojeni = label(row, QStringLiteral("LabelSpojeni"), QStringLiteral("No Connection"));
+    m_spojeni->setContentsMargins(6, 2, 6, 2);
+    setBackground(m_spojeni, Qt::red);
+    m_spojeni->hide();
+    rowLayout->addWidget(m_spojeni);
     rowLayout->addStretch(1);
     return row;
 }
@@ -692,6 +708,7 @@ QWidget *TFormHlav::buildLowerArea()
     QLabel *eeError =
         label(area, QStringLiteral("LabelEeDataErr"), QStringLiteral("Programmed data error"));
     QLabel *version = label(area, QStringLiteral("LabelVersion"), QString());
+    m_version = version;
     for (QLabel *l : {eeError, version}) {
         l->setContentsMargins(4, 1, 4, 1);
         setBackground(l, Qt::red);

@@ -25,6 +25,8 @@ public:
         return a;
     }
     void inform(QWidget *, const QString &text) override { messages << text; }
+    void notify(QWidget *, const QString &text) override { notices << text; }
+    QStringList notices;
 };
 
 } // namespace velmora::test

@@ -13,14 +13,6 @@
 
 #include <cstdlib>
 
-namespace {
-class NoDialogs : public velmora::ui::Dialogs {
-public:
-    Answer askYesNoCancel(QWidget *, const QString &) override { return Answer::No; }
-    void inform(QWidget *, const QString &) override {}
-};
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -29,7 +21,7 @@ int main(int argc, char *argv[])
     QStringList args;
     if (argc > 2)
         args << QString::fromLocal8Bit(argv[2]);
-    NoDialogs dialogs;
+    velmora::ui::SilentDialogs dialogs;
     velmora::ui::TFormHlav window(dialogs, args);
     if (argc > 3) {
         window.image()[velmora::layout::kBike] = static_cast<std::uint8_t>(std::atoi(argv[3]));

@@ -222,7 +222,8 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsAndShortcuts)
     // Items whose commands do not exist yet cannot be chosen.
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuNew"))->isEnabled());
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuExit"))->isEnabled());
-    EXPECT_FALSE(find<QAction>(QStringLiteral("MenuProgram"))->isEnabled());
+    EXPECT_TRUE(find<QAction>(QStringLiteral("MenuProgram"))->isEnabled());
+    EXPECT_FALSE(find<QAction>(QStringLiteral("MenuOpen"))->isEnabled());
 }
 
 TEST_F(WindowTest, StartsWithModelZeroDefaultsCentred)
