@@ -1,0 +1,111 @@
+// velmora-unit: the simulated unit as a program, for trying the configurator by hand or from a
+// script without hardware.
+
+#include "sim/block_store.h"
+#include "sim/image_text.h"
+#include "sim/pty_unit.h"
+#include "sim/unit_options.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace velmora::sim;
+
+constexpr int kBadUsage = 2;
+
+int usageError(const std::string &message)
+{
+    std::cerr << "velmora-unit: " << message << "\nTry 'velmora-unit --help'.\n";
+    return kBadUsage;
+}
+
+bool stopSignalPending()
+{
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (sigpending(&pending) != 0)
+        return false;
+    return sigismember(&pending, SIGINT) == 1 || sigismember(&pending, SIGTERM) == 1;
+}
+
+// Returns once a signal arrives, input ends or the unit has gone away.
+void serveUntilDone(const PtyUnit &unit, bool watchStdin)
+{
+    std::array<char, 256> sink{};
+    while (!stopSignalPending() && unit.running()) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        if (!watchStdin) {
+            ::poll(nullptr, 0, 100);
+            continue;
+        }
+        if (::poll(&in, 1, 100) <= 0)
+            continue;
+        if (in.revents & POLLNVAL) {
+            watchStdin = false;
+            continue;
+        }
+        if (::read(STDIN_FILENO, sink.data(), sink.size()) <= 0)
+            return;
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const ParsedOptions parsed = parseUnitOptions(args);
+    if (!parsed.ok())
+        return usageError(parsed.error);
+    const UnitOptions &options = parsed.options;
+    if (options.help) {
+        std::cout << unitUsage();
+        return 0;
+    }
+
+    BlockStore store(options.identity);
+    if (options.imageFile) {
+        std::string error;
+        const auto image = readImageFile(*options.imageFile, error);
+        if (!image)
+            return usageError(error);
+        store.setImage(*image);
+        if (!options.fileIdentity)
+            store.setIdentity(options.identity);
+    }
+
+    // Blocked before the unit's thread exists so that it inherits the mask and the signals
+    // stay pending for the main loop to notice.
+    sigset_t watched;
+    sigemptyset(&watched);
+    sigaddset(&watched, SIGINT);
+    sigaddset(&watched, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &watched, nullptr);
+
+    try {
+        PtyUnit unit(store, options.faults);
+        std::cout << unit.slavePath() << std::endl;
+        serveUntilDone(unit, options.watchStdin);
+        const bool hungUp = unit.hungUp();
+        unit.stop();
+
+        const ResponderCounters c = unit.counters();
+        std::cerr << "velmora-unit: " << unit.requestsSeen() << " requests, " << c.replies
+                  << " replies, " << c.unknown << " unanswered, " << unit.discardedBytes()
+                  << " bytes discarded" << (hungUp ? ", line closed as planned" : "") << "\n";
+    } catch (const std::exception &e) {
+        std::cerr << "velmora-unit: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
