@@ -11,6 +11,8 @@ CommandLine parseCommandLine(const QStringList &argv)
             out.help = true;
         else if (word == QLatin1String("--version"))
             out.version = true;
+        else if (word == QLatin1String("--demo"))
+            out.demo = true;
         else
             out.arguments << word;
     }
@@ -19,10 +21,12 @@ CommandLine parseCommandLine(const QStringList &argv)
 
 QString usageText()
 {
-    return QStringLiteral("Usage: velmora [ENGLISH|CESKY|DEUTSCH] [--help] [--version]\n"
+    return QStringLiteral("Usage: velmora [--demo] [ENGLISH|CESKY|DEUTSCH] [--help] [--version]\n"
                           "\n"
                           "Configurator of the Velmora 05 engine-control unit.\n"
                           "  ENGLISH, CESKY, DEUTSCH  language of the window (exact spelling)\n"
+                          "  --demo                   talk to a simulated unit started inside the\n"
+                          "                           program instead of a real serial port\n"
                           "  --help                   this text\n"
                           "  --version                the program's version\n");
 }

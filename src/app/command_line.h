@@ -9,6 +9,7 @@ namespace velmora::app {
 struct CommandLine {
     bool help = false;
     bool version = false;
+    bool demo = false; // run against a simulated unit started inside the program
     QStringList arguments;
 };
 

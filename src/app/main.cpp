@@ -1,10 +1,13 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "ui/dialogs.h"
+#include "link/port_names.h"
+#include "sim/pty_unit.h"
 #include "ui/tformhlav.h"
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -21,6 +24,20 @@ int main(int argc, char *argv[])
     if (options.version) {
         std::printf("velmora %s\n", qPrintable(QApplication::applicationVersion()));
         return 0;
+    }
+
+    // In demo mode every COM port leads to a simulated unit on a pseudo-terminal of our own.
+    std::unique_ptr<velmora::sim::PtyUnit> demoUnit;
+    if (options.demo) {
+        try {
+            demoUnit = std::make_unique<velmora::sim::PtyUnit>();
+        } catch (const std::exception &e) {
+            velmora::app::Application::showException(QString::fromLocal8Bit(e.what()));
+            return 1;
+        }
+        for (int n = velmora::link::kFirstComPort; n <= velmora::link::kLastComPort; ++n)
+            qputenv(QStringLiteral("VELMORA_COM%1").arg(n).toLatin1().constData(),
+                    QByteArray::fromStdString(demoUnit->slavePath()));
     }
 
     velmora::ui::MessageBoxDialogs dialogs;

@@ -10,7 +10,12 @@ BlockStore::BlockStore(const IdentityBlock &identity) : m_image(defaultImage(ide
 
 DeviceImage BlockStore::defaultImage(const IdentityBlock &identity)
 {
+    // Model 0's defaults keep whatever servo curve a unit has, so give it the one a unit leaves
+    // the factory with rather than zeros, which no cell can show.
     DeviceImage image;
+    image[layout::kBike] = 1;
+    applyDefaults(image);
+    image[layout::kBike] = 0;
     applyDefaults(image);
     consistencyPass(image);
     identity.writeTo(image);

@@ -53,6 +53,7 @@ public:
 
     int takeOvers = 0, passes = 0, shows = 0, fileCleared = 0, monitorReplies = 0;
     std::string message;
+    std::vector<std::string> history; // every caption, in order
     bool messageError = false;
     bool messageVisible = false;
     int gaugeValue = -1;
@@ -73,6 +74,8 @@ public:
     void setMessage(const std::string &text, bool error, bool show) override
     {
         message = text;
+        if (history.empty() || history.back() != text)
+            history.push_back(text);
         messageError = error;
         messageVisible = messageVisible || show;
     }

@@ -1,0 +1,229 @@
+// The whole protocol against the simulated unit's responder, ticks driven by hand.
+#include "link_fixture.h"
+
+#include "model/identity.h"
+#include "sim/responder.h"
+
+using namespace velmora;
+using namespace velmora::layout;
+using velmora::link::TransferMode;
+
+namespace {
+
+class ProtocolTest : public velmora::test::LinkTest {
+protected:
+    ProtocolTest()
+    {
+        port.answer = [this](const link::Frame &request) {
+            if (mute)
+                return;
+            if (auto reply = unit.answer(request, sim::Clock::now()))
+                port.push(*reply);
+        };
+    }
+    // Ticks until the link is idle again; returns how many it took.
+    int runToIdle(int limit = 200)
+    {
+        int n = 0;
+        while (link.transferMode() != TransferMode::Idle && n < limit) {
+            link.tick();
+            ++n;
+        }
+        return n;
+    }
+    std::vector<std::uint8_t> blockCommands() const
+    {
+        std::vector<std::uint8_t> out;
+        for (std::uint8_t c : port.commands())
+            if (c != link::kMonitorCommand)
+                out.push_back(c);
+        return out;
+    }
+    void unitIdentity(const sim::IdentityBlock &identity) { unit.store().setIdentity(identity); }
+
+    sim::Responder unit;
+    bool mute = false;
+};
+
+const std::vector<std::uint8_t> kProgramSequence{0x00, 0x01, 0x02, 0x03, 0x04, 0x05,
+                                                 0x41, 0x42, 0x43, 0x44, 0x45};
+
+} // namespace
+
+TEST_F(ProtocolTest, ProgramWritesEveryBlockThenVerifies)
+{
+    image[kAdvance + 2] = 33;
+    image[kJetIap + 77] = 140;
+    image[101] = 9; // a reserved byte travels with its block
+    link.MenuProgramClick();
+    EXPECT_EQ(view.takeOvers, 1);
+    EXPECT_EQ(view.message, "Program device:");
+    EXPECT_EQ(view.gaugeValue, 0);
+
+    EXPECT_EQ(runToIdle(), 11); // one tick per exchange
+    EXPECT_EQ(blockCommands(), kProgramSequence);
+    // The idle part of the tick that accepted the last block already reports the finished pass.
+    EXPECT_EQ(view.history, (std::vector<std::string>{"Program device:", "Verify device:",
+                                                      "Verify OK", "Program device: OK"}));
+    EXPECT_EQ(view.gaugeValue, 5);
+    EXPECT_FALSE(view.messageError);
+    EXPECT_TRUE(view.boxes.empty());
+    for (std::size_t b = 1; b <= 5; ++b)
+        EXPECT_TRUE(std::equal(image.block(b).begin(), image.block(b).end(),
+                               unit.store().block(b).begin()))
+            << "block " << b;
+    // Block 0 came from the unit.
+    EXPECT_EQ(image[id::kCompatibilityMark], 43);
+    EXPECT_TRUE(link.programDone());
+
+    // Block 2 of the Program pass carried image bytes 200..299.
+    const link::Frame &block2 = port.written[2];
+    EXPECT_EQ(block2[0], 0x02);
+    EXPECT_TRUE(std::equal(block2.begin() + 1, block2.begin() + 101, image.block(2).begin()));
+
+    // Idle ticks: the unit saves, then the program-done line.
+    bool sawSaving = false;
+    for (int t = 0; t < 60; ++t) {
+        link.tick();
+        sawSaving = sawSaving || view.message == "Saving:";
+    }
+    EXPECT_TRUE(sawSaving);
+    EXPECT_EQ(view.message, "Program device: OK");
+    EXPECT_EQ(view.gaugeValue, 5);
+}
+
+TEST_F(ProtocolTest, ReadFetchesTheUnitThenVerifiesIt)
+{
+    DeviceImage unitImage = unit.store().image();
+    unitImage[kAdvance + 1] = 21;
+    unitImage[kJetTpi + 5] = 180;
+    unitImage[290] = 7; // reserved
+    unit.store().setImage(unitImage);
+    view.lang = 2;
+
+    link.MenuReadClick();
+    EXPECT_EQ(view.message, "Lesen:");
+    EXPECT_EQ(view.fileCleared, 1);
+    EXPECT_EQ(runToIdle(), 11);
+    EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x40, 0x41, 0x42, 0x43, 0x44, 0x45,
+                                                          0x41, 0x42, 0x43, 0x44, 0x45}));
+    for (std::size_t i = 0; i < 6; ++i)
+        for (std::size_t k = 1; k <= 100; ++k)
+            ASSERT_EQ(port.written[i][k], 0) << "read request " << i << " carries data";
+    EXPECT_EQ(image, unitImage);
+    EXPECT_EQ(view.message, "Vergleich OK");
+    EXPECT_EQ(view.shows, 1);
+}
+
+TEST_F(ProtocolTest, ReadOfValuesThePassAltersEndsInVerifyError)
+{
+    DeviceImage unitImage = unit.store().image();
+    unitImage[kStartJet] = 60; // the pass caps it at 50
+    unit.store().setImage(unitImage);
+    link.MenuReadClick();
+    runToIdle();
+    EXPECT_EQ(view.message, "Verify error!");
+    EXPECT_TRUE(view.messageError);
+    EXPECT_EQ(image[kStartJet], 50);
+    // Blocks 2..5 were never reached: block 1 was sent five times.
+    const auto commands = blockCommands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x41), 6); // once read, five verifies
+}
+
+TEST_F(ProtocolTest, VerifyAloneComparesBlocksOneToFive)
+{
+    link.MenuVerifyClick();
+    EXPECT_EQ(runToIdle(), 5);
+    EXPECT_EQ(view.message, "Verify OK");
+
+    image[kJetTp + 3] = 1; // now the unit holds something else
+    link.MenuVerifyClick();
+    runToIdle();
+    EXPECT_EQ(view.message, "Verify error!");
+    EXPECT_EQ(view.gaugeValue, 3); // blocks 1 and 2 matched
+}
+
+TEST_F(ProtocolTest, UnitThatRefusesTheModelStopsAfterBlockZero)
+{
+    sim::IdentityBlock identity;
+    identity.modelMap = {1 << 3};
+    unitIdentity(identity);
+    link.MenuProgramClick();
+    runToIdle();
+    EXPECT_EQ(blockCommands(), std::vector<std::uint8_t>{0x00});
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0], "These Ignition is not for this type of motorbikes!");
+    EXPECT_EQ(view.gaugeValue, 0);
+    EXPECT_NE(unit.store().image()[kAdvance], 0); // nothing written: the unit keeps its own
+
+    image[kBike] = 3;
+    link.MenuProgramClick();
+    EXPECT_EQ(runToIdle(), 11);
+}
+
+TEST_F(ProtocolTest, UnitThatForbidsReadingShowsItsIdentity)
+{
+    sim::IdentityBlock identity;
+    identity.readPermission = 0;
+    identity.name = "QRS";
+    identity.version = 12;
+    unitIdentity(identity);
+    const DeviceImage before = image;
+    link.MenuReadClick();
+    runToIdle();
+    EXPECT_EQ(view.message, "No Reading!");
+    EXPECT_TRUE(view.messageError);
+    EXPECT_EQ(blockCommands(), std::vector<std::uint8_t>{0x40});
+    EXPECT_EQ(DecodeUnitIdentity(image).version, "QRS12");
+    EXPECT_TRUE(std::equal(before.parameters().begin(), before.parameters().end(),
+                           image.parameters().begin()));
+}
+
+TEST_F(ProtocolTest, MismatchedUnitStopsReadAndProgramWithABox)
+{
+    sim::IdentityBlock identity;
+    identity.compatibilityMark = 42;
+    unitIdentity(identity);
+    view.lang = 0;
+    link.MenuReadClick();
+    runToIdle();
+    link.MenuProgramClick();
+    runToIdle();
+    EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x40, 0x00}));
+    ASSERT_EQ(view.boxes.size(), 2u);
+    EXPECT_EQ(view.boxes[1], "Neshodné verze proramu v PC a zapalování!");
+}
+
+TEST_F(ProtocolTest, DroppedOrWrongRepliesAreRepeated)
+{
+    int replies = 0;
+    port.answer = [&](const link::Frame &request) {
+        auto reply = unit.answer(request, sim::Clock::now());
+        if (!reply)
+            return;
+        ++replies;
+        if (replies == 2)
+            return; // lost on the line
+        if (replies == 4)
+            (*reply)[0] ^= 0x01; // answers the wrong command, check byte fixed below
+        (*reply)[101] = link::checkByte(std::span<const std::uint8_t>(reply->data(), 101));
+        port.push(*reply);
+    };
+    link.MenuProgramClick();
+    const int used = runToIdle();
+    EXPECT_EQ(view.message, "Program device: OK");
+    EXPECT_EQ(blockCommands().size(), 13u); // two repeats
+    EXPECT_GT(used, 11);
+}
+
+TEST_F(ProtocolTest, MonitorReplyDuringATransactionDoesNotAdvanceIt)
+{
+    ticks(6); // the monitor request is answered into the queue
+    EXPECT_EQ(port.incoming.size(), 102u);
+    mute = true;
+    link.MenuVerifyClick();
+    ticks(1);
+    EXPECT_EQ(view.monitorReplies, 1);
+    EXPECT_EQ(link.commandByte(), 0x41);
+    EXPECT_EQ(link.transferMode(), TransferMode::Verify);
+}
