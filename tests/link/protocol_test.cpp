@@ -2,6 +2,7 @@
 #include "link_fixture.h"
 
 #include "model/identity.h"
+#include "sim/block_store.h"
 #include "sim/responder.h"
 
 using namespace velmora;
@@ -14,6 +15,7 @@ class ProtocolTest : public velmora::test::LinkTest {
 protected:
     ProtocolTest()
     {
+        image = sim::BlockStore::defaultImage(); // the window and the unit start alike
         port.answer = [this](const link::Frame &request) {
             if (mute)
                 return;
