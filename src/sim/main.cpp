@@ -2,7 +2,7 @@
 // script without hardware.
 
 #include "sim/block_store.h"
-#include "sim/image_text.h"
+#include "files/image_file.h"
 #include "sim/pty_unit.h"
 #include "sim/unit_options.h"
 
@@ -75,11 +75,11 @@ int main(int argc, char **argv)
 
     BlockStore store(options.identity);
     if (options.imageFile) {
-        std::string error;
-        const auto image = readImageFile(*options.imageFile, error);
-        if (!image)
-            return usageError(error);
-        store.setImage(*image);
+        // Bytes the file does not reach keep the default image's values.
+        velmora::DeviceImage image = store.image();
+        if (!velmora::files::loadImageFile(*options.imageFile, image))
+            return usageError("cannot read the image file " + *options.imageFile);
+        store.setImage(image);
         if (!options.fileIdentity)
             store.setIdentity(options.identity);
     }

@@ -1,4 +1,3 @@
-#include "sim/image_text.h"
 #include "sim/unit_options.h"
 
 #include <gtest/gtest.h>
@@ -131,30 +130,6 @@ TEST(UnitOptions, EveryOptionInTheUsageTextIsUnderstood)
         const ParsedOptions p = parse({withValue});
         EXPECT_EQ(p.error.find("unknown option"), std::string::npos) << name << ": " << p.error;
     }
-}
-
-TEST(ImageText, ReadsLowEightBitsAndRefusesWhatIsNotAnImage)
-{
-    std::string error;
-    std::istringstream text(" 1 2\n\t255 256 300 -1\r\n");
-    const auto image = readImageText(text, error);
-    ASSERT_TRUE(image) << error;
-    EXPECT_EQ((*image)[2], 255);
-    EXPECT_EQ((*image)[3], 0);
-    EXPECT_EQ((*image)[4], 44);
-    EXPECT_EQ((*image)[5], 255);
-    EXPECT_EQ((*image)[6], 0) << "missing bytes are zero";
-
-    std::string full;
-    for (std::size_t i = 0; i <= layout::kImageSize; ++i)
-        full += "7 ";
-    for (const std::string &bad : {full, std::string("1 2a"), std::string("1.5")}) {
-        std::istringstream in(bad);
-        error.clear();
-        EXPECT_FALSE(readImageText(in, error)) << bad.substr(0, 10);
-        EXPECT_FALSE(error.empty());
-    }
-    EXPECT_FALSE(readImageFile("/nonexistent/image.txt", error));
 }
 
 } // namespace
