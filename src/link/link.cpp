@@ -202,6 +202,14 @@ void Link::ProgramAfterChange()
     m_programDone = false;
 }
 
+void Link::startTuningWrite(std::uint8_t block)
+{
+    m_tuningWrite = true;
+    m_command = block;
+    m_retries = 1;
+    SendBlockRequest();
+}
+
 bool Link::blockMatchesImage(std::span<const std::uint8_t> reply, std::size_t block) const
 {
     const auto mine = m_image.block(block);

@@ -73,6 +73,11 @@ public:
     // The last part of every after-change step.
     void ProgramAfterChange();
 
+    // A tuning write: one map block (3, 4 or 5) sent while the link stays idle; the idle reply
+    // path acknowledges it.
+    void startTuningWrite(std::uint8_t block);
+    bool tuningWritePending() const { return m_tuningWrite; }
+
     void ReadComPort();
     void HandleBlockReply(std::span<const std::uint8_t> reply);
     void SendBlockRequest();

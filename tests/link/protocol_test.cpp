@@ -229,3 +229,38 @@ TEST_F(ProtocolTest, MonitorReplyDuringATransactionDoesNotAdvanceIt)
     EXPECT_EQ(link.commandByte(), 0x41);
     EXPECT_EQ(link.transferMode(), TransferMode::Verify);
 }
+
+TEST_F(ProtocolTest, TuningWriteIsAcknowledgedWhileIdle)
+{
+    image[kTpsMode] = 1; // coupled maps: block 4 follows block 3
+    image[kJetTp + 12] = 111;
+    image[kJetTpi + 12] = 131;
+    link.startTuningWrite(3);
+    ticks(1);
+    EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x03, 0x04}));
+    EXPECT_TRUE(link.tuningWritePending());
+    ticks(1);
+    EXPECT_FALSE(link.tuningWritePending());
+    EXPECT_EQ(view.message, "Program OK");
+    EXPECT_EQ(view.gaugeValue, 1);
+    EXPECT_EQ(unit.store().image()[kJetTpi + 12], 131);
+    EXPECT_EQ(link.transferMode(), TransferMode::Idle);
+
+    // Separate maps: block 3 alone; the gauge counts writes and wraps after its maximum.
+    image[kTpsMode] = 0;
+    for (int write = 2; write <= 6; ++write) {
+        link.startTuningWrite(3);
+        ticks(1);
+    }
+    EXPECT_EQ(view.gaugeValue, 0);
+    const auto commands = port.commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x04), 1);
+
+    // A reply that differs from the image is not an acknowledgement.
+    unit.store().store(5, std::vector<std::uint8_t>(100, 1));
+    mute = true;
+    link.startTuningWrite(5);
+    port.push(link::makeFrame(0x85, std::vector<std::uint8_t>(100, 1)));
+    ticks(1);
+    EXPECT_TRUE(link.tuningWritePending());
+}
