@@ -39,7 +39,8 @@ int main(int argc, char **argv)
         bool done = false;
         // Runs after the window's own tick handler, so it sees the state the tick left.
         const auto watch = QObject::connect(timer, &QTimer::timeout, [&] {
-            if (started && !done && window.link().transferMode() == velmora::link::TransferMode::Idle) {
+            if (started && !done &&
+                window.link().transferMode() == velmora::link::TransferMode::Idle) {
                 done = true;
                 walls.push_back(wall.nsecsElapsed() / 1e6);
                 ticks.push_back(window.tickCount() - startTick);

@@ -1,8 +1,8 @@
 #include "app/application.h"
 #include "app/command_line.h"
-#include "ui/dialogs.h"
 #include "link/port_names.h"
 #include "sim/pty_unit.h"
+#include "ui/dialogs.h"
 #include "ui/tformhlav.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 // velmora-unit: the simulated unit as a program, for trying the configurator by hand or from a
 // script without hardware.
 
-#include "sim/block_store.h"
 #include "files/image_file.h"
+#include "sim/block_store.h"
 #include "sim/pty_unit.h"
 #include "sim/unit_options.h"
 

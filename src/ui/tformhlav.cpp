@@ -239,7 +239,10 @@ void TFormHlav::afterChangeStep()
     m_link->ProgramAfterChange();
 }
 
-void TFormHlav::consistencyPass() { velmora::consistencyPass(m_image, m_held); }
+void TFormHlav::consistencyPass()
+{
+    velmora::consistencyPass(m_image, m_held);
+}
 
 void TFormHlav::setMessage(const std::string &text, bool error, bool show)
 {
@@ -269,7 +272,10 @@ void TFormHlav::setNoConnection(bool shown)
         m_version->hide();
 }
 
-void TFormHlav::clearFileLabel() { m_file2->clear(); }
+void TFormHlav::clearFileLabel()
+{
+    m_file2->clear();
+}
 
 void TFormHlav::messageBox(const std::string &text)
 {
@@ -281,9 +287,15 @@ void TFormHlav::messageBox(const std::string &text)
 
 void TFormHlav::monitorReply(std::span<const std::uint8_t>) {}
 
-bool TFormHlav::programAfterChangeTicked() const { return m_progHned->isChecked(); }
+bool TFormHlav::programAfterChangeTicked() const
+{
+    return m_progHned->isChecked();
+}
 
-bool TFormHlav::tuningOnTicked() const { return m_ladeniOn->isChecked(); }
+bool TFormHlav::tuningOnTicked() const
+{
+    return m_ladeniOn->isChecked();
+}
 
 void TFormHlav::tpModeDisplay()
 {
@@ -373,11 +385,20 @@ void TFormHlav::Timer1Timer()
     m_link->tick();
 }
 
-void TFormHlav::MenuReadClick() { m_link->MenuReadClick(); }
+void TFormHlav::MenuReadClick()
+{
+    m_link->MenuReadClick();
+}
 
-void TFormHlav::MenuVerifyClick() { m_link->MenuVerifyClick(); }
+void TFormHlav::MenuVerifyClick()
+{
+    m_link->MenuVerifyClick();
+}
 
-void TFormHlav::MenuProgramClick() { m_link->MenuProgramClick(); }
+void TFormHlav::MenuProgramClick()
+{
+    m_link->MenuProgramClick();
+}
 
 void TFormHlav::setBackground(QWidget *widget, const QColor &color)
 {

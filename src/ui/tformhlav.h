@@ -1,7 +1,7 @@
 #pragma once
 
-#include "grid.h"
 #include "files/settings_file.h"
+#include "grid.h"
 #include "link/link.h"
 #include "link/qt_serial_port.h"
 #include "model/device_image.h"

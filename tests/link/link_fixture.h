@@ -36,7 +36,10 @@ public:
         if (answer)
             answer(frame);
     }
-    void push(const link::Frame &frame) { incoming.insert(incoming.end(), frame.begin(), frame.end()); }
+    void push(const link::Frame &frame)
+    {
+        incoming.insert(incoming.end(), frame.begin(), frame.end());
+    }
     std::vector<std::uint8_t> commands() const
     {
         std::vector<std::uint8_t> out;

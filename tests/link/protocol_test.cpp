@@ -71,8 +71,8 @@ TEST_F(ProtocolTest, ProgramWritesEveryBlockThenVerifies)
     EXPECT_FALSE(view.messageError);
     EXPECT_TRUE(view.boxes.empty());
     for (std::size_t b = 1; b <= 5; ++b)
-        EXPECT_TRUE(std::equal(image.block(b).begin(), image.block(b).end(),
-                               unit.store().block(b).begin()))
+        EXPECT_TRUE(
+            std::equal(image.block(b).begin(), image.block(b).end(), unit.store().block(b).begin()))
             << "block " << b;
     // Block 0 came from the unit.
     EXPECT_EQ(image[id::kCompatibilityMark], 43);
@@ -107,8 +107,8 @@ TEST_F(ProtocolTest, ReadFetchesTheUnitThenVerifiesIt)
     EXPECT_EQ(view.message, "Lesen:");
     EXPECT_EQ(view.fileCleared, 1);
     EXPECT_EQ(runToIdle(), 11);
-    EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x40, 0x41, 0x42, 0x43, 0x44, 0x45,
-                                                          0x41, 0x42, 0x43, 0x44, 0x45}));
+    EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x40, 0x41, 0x42, 0x43, 0x44, 0x45, 0x41,
+                                                          0x42, 0x43, 0x44, 0x45}));
     for (std::size_t i = 0; i < 6; ++i)
         for (std::size_t k = 1; k <= 100; ++k)
             ASSERT_EQ(port.written[i][k], 0) << "read request " << i << " carries data";
