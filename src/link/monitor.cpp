@@ -7,9 +7,9 @@ bool decodeLiveValues(std::span<const std::uint8_t> reply, LiveValues &live)
     if (!frameValid(reply))
         return false;
     using namespace monitor;
-    live.speed = word(reply, kSpeed);
-    live.throttleOpening = reply[kThrottleOpening];
-    live.intakePressure = reply[kIntakePressure];
+    live.speed = word(reply, kRpm);
+    live.throttleOpening = reply[kThrottlePercent];
+    live.intakePressure = reply[kIntakePercent];
     live.coolant = reply[kCoolant];
     live.air = reply[kAir];
     live.lambdaMv = sensorMv(word(reply, kLambdaCount));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame.h"
+#include "monitor_layout.h"
 
 #include <cstdint>
 #include <span>
@@ -22,20 +23,6 @@ struct LiveValues {
     std::uint16_t savingCountdown = 0;
     bool fresh = false; // set by every valid reply, cleared by whoever uses it
 };
-
-// Offsets within a monitor reply.
-namespace monitor {
-inline constexpr std::size_t kSpeed = 1;
-inline constexpr std::size_t kThrottleCount = 9;
-inline constexpr std::size_t kLambdaCount = 11;
-inline constexpr std::size_t kThrottleOpening = 51;
-inline constexpr std::size_t kIntakePressure = 52;
-inline constexpr std::size_t kCoolant = 53;
-inline constexpr std::size_t kAir = 54;
-inline constexpr std::size_t kMapHold = 59;
-inline constexpr std::size_t kLoadMode = 60;
-inline constexpr std::size_t kSavingCountdown = 95;
-} // namespace monitor
 
 // Two bytes, low byte first.
 constexpr std::uint16_t word(std::span<const std::uint8_t> reply, std::size_t offset)
