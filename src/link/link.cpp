@@ -16,6 +16,7 @@ constexpr std::uint8_t kReadFirst = kStoredBit | 0;
 constexpr std::size_t kLastBlock = 5;
 constexpr std::uint8_t kTp14MapBlock = layout::kJetTp / layout::kBlockSize;
 constexpr std::uint8_t kTp23MapBlock = layout::kJetTpi / layout::kBlockSize;
+constexpr std::uint8_t kIapMapBlock = layout::kJetIap / layout::kBlockSize;
 } // namespace
 
 Link::Link(DeviceImage &image, LinkView &view) : m_image(image), m_view(view) {}
@@ -60,7 +61,9 @@ void Link::tick()
             m_programDone = false;
     } else {
         const bool tuning = m_view.tuningOnTicked() && m_live.mapHold == 0 && m_live.speed != 0;
-        if (!tuning) {
+        if (tuning) {
+            tuningStep();
+        } else {
             if (++m_ticks >= kMonitorTicks) {
                 m_ticks = 0;
                 SendMonitorRequest();
@@ -74,8 +77,9 @@ void Link::tick()
                 m_view.setMessage(pickText(text::kProgramDone) + " OK", false, false);
                 setGauge(kGaugeMax, false);
             }
+            m_steady = 0;
+            m_inWindow = false;
         }
-        // The tuning step and its counters come with the tuning itself.
     }
 
     if (m_messageTimer > 0 && --m_messageTimer == 0) {
@@ -89,6 +93,118 @@ void Link::tick()
     } else {
         m_view.setNoConnection(true);
     }
+
+    trackLiveCells();
+}
+
+void Link::trackLiveCells()
+{
+    m_points = livePoints(m_image, m_live);
+    m_view.markLiveCells(liveMarking(m_points, m_live, m_inWindow, m_onTarget));
+}
+
+bool Link::nudgeCell(std::size_t offset, bool lean, bool rich)
+{
+    std::uint8_t &cell = m_image[offset];
+    if (lean && cell < 250) {
+        ++cell;
+        return true;
+    }
+    if (rich && cell > 0) {
+        --cell;
+        return true;
+    }
+    return false;
+}
+
+void Link::tuningStep()
+{
+    using namespace layout;
+    const int page = m_view.shownPage();
+    const bool tpLoad = m_live.loadMode != 0;
+    const int loadTolerance = m_image[kTuningTps];
+    const int speedTolerance = m_image[kTuningRpm] * 10;
+    const int target = m_image[kTuningLambda] * 10;
+    const int tolerance = m_image[kTuningHyster] * 10;
+
+    // 1: is the engine held at the live cell of the map on show?
+    int load = 0, p = 0, s = 0;
+    bool mapPage = true;
+    if (page == kTp14Page && tpLoad) {
+        p = kTpRowOpenings[static_cast<std::size_t>(m_points.tpRow)];
+        s = m_image[kRpmJetTp + static_cast<std::size_t>(m_points.tp14Column)] * 100;
+        load = m_live.throttleOpening;
+    } else if (page == kTp23Page && tpLoad) {
+        p = kTpRowOpenings[static_cast<std::size_t>(m_points.tpRow)];
+        s = m_image[kRpmJetTpi + static_cast<std::size_t>(m_points.tp23Column)] * 100;
+        load = m_live.throttleOpening;
+    } else if (page == kIapPage && !tpLoad) {
+        p = 10 * m_points.iapRow + 10;
+        s = m_image[kRpmJetIap + static_cast<std::size_t>(m_points.iapColumn)] * 100;
+        load = m_live.intakePressure;
+    } else {
+        mapPage = false;
+    }
+    const int speed = m_live.speed;
+    m_inWindow = mapPage && p - loadTolerance <= load && load <= p + loadTolerance &&
+                 s - speedTolerance < speed && speed < s + speedTolerance;
+
+    // 2, 3
+    const int lambda = m_live.lambdaMv;
+    const bool lean = lambda < target - tolerance;
+    const bool rich = lambda > target + tolerance;
+    m_onTarget = !lean && !rich;
+    m_steady = m_inWindow && !m_onTarget ? std::min(m_steady + 1, 65535) : 0;
+
+    // 4: the rest runs on every fifth call.
+    if (++m_ticks <= 4)
+        return;
+    m_ticks = 0;
+
+    // 5: a block still waits for its echo.
+    if (m_tuningWrite) {
+        if (++m_retries > kMaxSends)
+            message(text::kProgramTimeout, true, false);
+        SendBlockRequest();
+        return;
+    }
+
+    // 6: held long enough off target, and a reply not used yet.
+    if (m_steady >= 2 * m_image[kTuningTime] && m_live.fresh) {
+        m_live.fresh = false;
+        m_steady = 0;
+        m_view.setGauge(m_gauge, true);
+        m_messageTimer = kMessageTicks;
+        const int row = page == kIapPage ? m_points.iapRow : m_points.tpRow;
+        std::uint8_t block = 0;
+        bool send = false;
+        if (page == kTp14Page && tpLoad) {
+            nudgeCell(kJetTp + static_cast<std::size_t>(10 * row + m_points.tp14Column), lean,
+                      rich);
+            if (m_image[kTpsMode] == kTpModeConnected)
+                nudgeCell(kJetTpi + static_cast<std::size_t>(10 * row + m_points.tp23Column),
+                          lean, rich);
+            block = kTp14MapBlock;
+            send = true; // block 3 goes out even when neither cell could move
+        } else if (page == kTp23Page && tpLoad) {
+            send = nudgeCell(kJetTpi + static_cast<std::size_t>(10 * row + m_points.tp23Column),
+                             lean, rich);
+            block = kTp23MapBlock;
+        } else if (page == kIapPage && !tpLoad) {
+            send = nudgeCell(kJetIap + static_cast<std::size_t>(10 * row + m_points.iapColumn),
+                             lean, rich);
+            block = kIapMapBlock;
+        }
+        if (!send)
+            return;
+        m_view.consistencyPass();
+        m_view.showStep();
+        startTuningWrite(block);
+        return;
+    }
+
+    // 7
+    SendMonitorRequest();
 }
 
 void Link::ReadComPort()
@@ -113,10 +229,15 @@ void Link::ReadComPort()
 
 void Link::MonitorReply(std::span<const std::uint8_t> reply)
 {
-    if (!decodeLiveValues(reply, m_live))
+    MonitorContext context;
+    context.extended = m_view.extendedMonitorTicked();
+    context.advanceLimit = m_image[layout::kAdvanceLimit];
+    context.limiter = m_image[layout::kLimiter2];
+    context.versionMismatch = pickText(text::kStoredVersionMismatch);
+    if (!decodeMonitor(reply, context, m_live, m_display))
         return;
     m_noReply = 0;
-    m_view.monitorReply(reply);
+    m_view.showMonitor(m_display);
 }
 
 void Link::SendBlockRequest()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "frame.h"
+#include "live_points.h"
 #include "monitor.h"
+#include "monitor_display.h"
 #include "serial_port.h"
 
 #include "model/device_image.h"
@@ -34,11 +36,15 @@ public:
     virtual void clearFileLabel() = 0;
     // A message box; the window opens it after the tick that asked for it has ended.
     virtual void messageBox(const std::string &text) = 0;
-    // A valid monitor reply, for the monitor display.
-    virtual void monitorReply(std::span<const std::uint8_t> reply) = 0;
+    // What a valid monitor reply shows, and the cells the engine runs in now.
+    virtual void showMonitor(const MonitorDisplay &display) = 0;
+    virtual void markLiveCells(const Marking &marking) = 0;
 
     virtual bool programAfterChangeTicked() const = 0;
     virtual bool tuningOnTicked() const = 0;
+    virtual bool extendedMonitorTicked() const = 0;
+    // Index of the page on show: 1 the TP14 map, 2 the TP23 map, 3 the IAP map.
+    virtual int shownPage() const = 0;
     virtual std::uint8_t language() const = 0;
 };
 
@@ -93,9 +99,20 @@ public:
     int gauge() const { return m_gauge; }
     const LiveValues &live() const { return m_live; }
     LiveValues &live() { return m_live; }
+    const LivePoints &points() const { return m_points; }
+    bool inWindow() const { return m_inWindow; }
+    bool onTarget() const { return m_onTarget; }
+    int steadyCount() const { return m_steady; }
+
+    static constexpr int kTp14Page = 1;
+    static constexpr int kTp23Page = 2;
+    static constexpr int kIapPage = 3;
 
 private:
     void MonitorReply(std::span<const std::uint8_t> reply);
+    void tuningStep();
+    bool nudgeCell(std::size_t offset, bool lean, bool rich);
+    void trackLiveCells();
     void advance();
     void startVerifyPass();
     void message(const Triple &text, bool error, bool show);
@@ -119,6 +136,11 @@ private:
     bool m_armed = false;
     DeviceImage m_shadow; // the image as the program-after-change check last programmed it
     LiveValues m_live;
+    LivePoints m_points;
+    MonitorDisplay m_display;
+    bool m_inWindow = false;
+    bool m_onTarget = false;
+    int m_steady = 0;
     std::array<std::uint8_t, kRxSize> m_rx{};
 };
 

@@ -21,6 +21,10 @@ inline constexpr Triple kVersionMismatch{"Neshodné verze proramu v PC a zapalov
 inline constexpr Triple kModelRefused{"Toto zapalování není pro zvolený typ motocyklu!",
                                       "These Ignition is not for this type of motorbikes!",
                                       "Diese Zündung ist nicht for gestellte Motorrad!"};
+// The version text the monitor puts in front of the two version numbers.
+inline constexpr Triple kStoredVersionMismatch{
+    "Neshodné verze proramu v PC a v zapalování!", "Unmatched version of PC and Ignition programs!",
+    "Programm der Zündung ist nicht kompatibel mit dem Programm am PC!"};
 inline constexpr Triple kSaving{"Ukládání:", "Saving:", "Speicherung:"};
 inline constexpr Triple kProgramDone{"Programování:", "Program device:", "Programmieren:"};
 

@@ -59,6 +59,7 @@ TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *pa
     connect(m_timer, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
 
     bindCellEvents();
+    bindMonitorLabels();
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
 }
@@ -285,7 +286,119 @@ void TFormHlav::messageBox(const std::string &text)
     QTimer::singleShot(0, this, [this, message] { m_dialogs.notify(this, message); });
 }
 
-void TFormHlav::monitorReply(std::span<const std::uint8_t>) {}
+void TFormHlav::bindMonitorLabels()
+{
+    using D = link::MonitorDisplay;
+    const std::pair<link::LabelText D::*, const char *> labels[] = {
+        {&D::rpm, "LabelRpm"},
+        {&D::intakePressure, "LabelPodtlak"},
+        {&D::lambda, "LabelLambda"},
+        {&D::throttle, "LabelTpsMon"},
+        {&D::injection14, "LabelCasJet14"},
+        {&D::injection23, "LabelCasJet23"},
+        {&D::duty, "LabelMaxInjProcent"},
+        {&D::ambientPressure, "LabelTlak"},
+        {&D::coolant, "LabelVoda"},
+        {&D::air, "LabelVzduch"},
+        {&D::supply, "LabelNapeti"},
+        {&D::servoDesired, "LabelPriveraPoz"},
+        {&D::servoMeasured, "LabelPriveraMer"},
+        {&D::blocking, "LabelBlocking"},
+        {&D::advance, "LabelAdvance"},
+        {&D::coolantCorrection, "LabelKorVoda"},
+        {&D::airCorrection, "LabelKorVzduch"},
+        {&D::pressureCorrection, "LabelKorTlak"},
+        {&D::startCorrection, "LabelKorSytic"},
+        {&D::supplyCorrection, "LabelKorNapeti"},
+        {&D::crankPickup, "LabelSnimacCkps"},
+        {&D::camPickup, "LabelSnimacCmps"},
+        {&D::programmingCount, "LabelPocetProgramovani"},
+    };
+    for (const auto &[member, name] : labels)
+        m_monitorLabels.emplace_back(member, named<QLabel>(QString::fromUtf8(name)));
+    m_dataError = named<QLabel>(QStringLiteral("LabelEeDataErr"));
+    m_gaugeRpm = named<Gauge>(QStringLiteral("CGaugeRpm"));
+    m_gaugeTps = named<Gauge>(QStringLiteral("CGaugeTps"));
+    m_gaugeLambda = named<Gauge>(QStringLiteral("CGaugeLambda"));
+    m_gaugeVoda = named<Gauge>(QStringLiteral("CGaugeVoda"));
+    m_gaugeDuty = named<Gauge>(QStringLiteral("CGaugeDuty"));
+}
+
+QColor TFormHlav::colourOf(link::Colour colour) const
+{
+    switch (colour) {
+    case link::Colour::Red:
+        return QColor(0xff, 0x00, 0x00);
+    case link::Colour::Yellow:
+        return QColor(0xff, 0xff, 0x00);
+    case link::Colour::Lime:
+        return QColor(0x00, 0xff, 0x00);
+    case link::Colour::Aqua:
+        return QColor(0x00, 0xff, 0xff);
+    case link::Colour::Fuchsia:
+        return QColor(0xff, 0x00, 0xff);
+    case link::Colour::Normal:
+        break;
+    }
+    return buttonFace();
+}
+
+void TFormHlav::showMonitor(const link::MonitorDisplay &display)
+{
+    for (const auto &[member, label] : m_monitorLabels) {
+        const link::LabelText &text = display.*member;
+        const QString caption = QString::fromStdString(text.text);
+        if (label->text() != caption)
+            label->setText(caption);
+        if (text.colour)
+            setBackground(label, colourOf(*text.colour));
+    }
+    // The servo labels follow the servo group, whatever the reply says.
+    m_priveraPoz->setVisible(!m_groupPrivera->isHidden());
+    m_priveraMer->setVisible(!m_groupPrivera->isHidden());
+    m_version->setText(QString::fromStdString(display.version));
+    m_version->setVisible(display.versionVisible);
+    m_dataError->setVisible(display.dataErrorVisible);
+    m_pocetProgramovani->setVisible(display.programmingCountVisible);
+    for (std::size_t i = 0; i < display.tests.size(); ++i)
+        m_testLabels[i]->setText(QString::fromStdString(display.tests[i]));
+
+    m_gaugeRpm->setProgress(display.rpmGauge);
+    m_gaugeTps->setProgress(display.throttleGauge);
+    m_gaugeLambda->setProgress(display.lambdaGauge);
+    m_gaugeVoda->setProgress(display.coolantGauge);
+    m_gaugeVoda->setForeColor(colourOf(display.coolantGaugeColour));
+    m_gaugeDuty->setProgress(display.dutyGauge);
+    m_gaugeDuty->setForeColor(colourOf(display.dutyGaugeColour));
+}
+
+void TFormHlav::markLiveCells(const link::Marking &marking)
+{
+    const auto &edits = m_grid->editTable();
+    for (std::size_t i = 0; i < marking.size(); ++i) {
+        if (marking[i] == m_marks[i])
+            continue;
+        m_marks[i] = marking[i];
+        QWidget *w = edits[i];
+        const link::Colour colour = marking[i] == link::Mark::Lime      ? link::Colour::Lime
+                                    : marking[i] == link::Mark::Yellow  ? link::Colour::Yellow
+                                    : marking[i] == link::Mark::Fuchsia ? link::Colour::Fuchsia
+                                                                        : link::Colour::Normal;
+        if (i < kRowLabelCount) { // row captions: label background
+            setBackground(w, colourOf(colour));
+        } else { // cells: the text box's own background
+            QPalette palette = w->palette();
+            palette.setColor(QPalette::Base, colour == link::Colour::Normal
+                                                 ? QApplication::palette().color(QPalette::Base)
+                                                 : colourOf(colour));
+            w->setPalette(palette);
+        }
+    }
+}
+
+bool TFormHlav::extendedMonitorTicked() const { return m_extMonitor->isChecked(); }
+
+int TFormHlav::shownPage() const { return m_pages->currentIndex(); }
 
 bool TFormHlav::programAfterChangeTicked() const
 {

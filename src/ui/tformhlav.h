@@ -63,7 +63,10 @@ public:
     void setNoConnection(bool shown) override;
     void clearFileLabel() override;
     void messageBox(const std::string &text) override;
-    void monitorReply(std::span<const std::uint8_t> reply) override;
+    void showMonitor(const link::MonitorDisplay &display) override;
+    void markLiveCells(const link::Marking &marking) override;
+    bool extendedMonitorTicked() const override;
+    int shownPage() const override;
     bool programAfterChangeTicked() const override;
     bool tuningOnTicked() const override;
     std::uint8_t language() const override { return m_held.language; }
@@ -116,10 +119,12 @@ private:
     void centreOnScreen();
 
     void applyDependentRules();
+    void bindMonitorLabels();
+    QColor colourOf(link::Colour colour) const;
     void setBackground(QWidget *widget, const QColor &color);
     QColor buttonFace() const;
 
-    template <typename T> T *named(const QString &name) const;
+    template <typename T> T *named(const QString &name) const { return findChild<T *>(name); }
 
     Dialogs &m_dialogs;
     QStringList m_arguments;
@@ -163,6 +168,11 @@ private:
     std::vector<QWidget *> m_tp23Editors; // hidden in the Connected mode
     std::vector<QLabel *> m_testLabels;
     std::vector<QWidget *> m_startHidden; // hidden by the start-up sequence
+    std::vector<std::pair<link::LabelText link::MonitorDisplay::*, QLabel *>> m_monitorLabels;
+    QLabel *m_dataError = nullptr;
+    Gauge *m_gaugeRpm = nullptr, *m_gaugeTps = nullptr, *m_gaugeLambda = nullptr;
+    Gauge *m_gaugeVoda = nullptr, *m_gaugeDuty = nullptr;
+    link::Marking m_marks{};
 };
 
 } // namespace velmora::ui

@@ -128,11 +128,6 @@ QColor desktopColour()
 
 } // namespace
 
-template <typename T> T *TFormHlav::named(const QString &name) const
-{
-    return findChild<T *>(name);
-}
-
 void TFormHlav::buildMenus()
 {
     QMenuBar *bar = menuBar();

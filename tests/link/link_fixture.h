@@ -91,7 +91,18 @@ public:
     void setNoConnection(bool shown) override { noConnection = shown; }
     void clearFileLabel() override { ++fileCleared; }
     void messageBox(const std::string &text) override { boxes.push_back(text); }
-    void monitorReply(std::span<const std::uint8_t>) override { ++monitorReplies; }
+    void showMonitor(const link::MonitorDisplay &d) override
+    {
+        ++monitorReplies;
+        display = d;
+    }
+    void markLiveCells(const link::Marking &m) override { marking = m; }
+    bool extendedMonitorTicked() const override { return extended; }
+    int shownPage() const override { return page; }
+    link::MonitorDisplay display;
+    link::Marking marking{};
+    bool extended = false;
+    int page = 0;
     bool programAfterChangeTicked() const override { return progHned; }
     bool tuningOnTicked() const override { return tuningOn; }
     std::uint8_t language() const override { return lang; }

@@ -1,0 +1,160 @@
+#include "monitor_display.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+namespace velmora::link {
+
+namespace {
+
+using namespace monitor;
+
+std::string format(const char *pattern, ...)
+{
+    char buffer[128];
+    va_list args;
+    va_start(args, pattern);
+    std::vsnprintf(buffer, sizeof buffer, pattern, args);
+    va_end(args);
+    return buffer;
+}
+
+// A value in tenths shown with "%4.1f".
+double tenths(int value) { return value / 10.0; }
+
+Colour flag(bool on, Colour onColour) { return on ? onColour : Colour::Normal; }
+
+} // namespace
+
+bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &context,
+                   LiveValues &live, MonitorDisplay &d)
+{
+    if (!decodeLiveValues(reply, live))
+        return false;
+    const bool ext = context.extended;
+
+    // Speed, as a share of the limiter; a limiter of 0 can only stand in a half-read image.
+    const int speed = live.speed;
+    d.rpm.text = format("RPM = %d ", speed);
+    d.rpmGauge = context.limiter > 0 ? speed / context.limiter : 0;
+    d.rpm.colour = reply[kSpeedAlarm1] ? Colour::Red
+                   : reply[kSpeedAlarm2] ? Colour::Yellow
+                                         : Colour::Normal;
+
+    const int iapCount = word(reply, kIntakePressureCount);
+    const int iapMv = sensorMv(static_cast<std::uint16_t>(iapCount));
+    if (iapCount < 421 || iapCount > 4024) {
+        d.intakePressure = {ext ? format("IAP= error = %d [mV]", iapMv) : "IAP= error",
+                            Colour::Red};
+    } else {
+        d.intakePressure = {ext ? format("IAP= %d [%%] = %d [mV]", reply[kIntakePercent], iapMv)
+                                : format("IAP= %d [%%]", reply[kIntakePercent]),
+                            Colour::Normal};
+    }
+
+    const int lambda = live.lambdaMv;
+    d.lambda.text = format("LAMBDA = %d [mV]", lambda);
+    d.lambdaGauge = lambda < 400 ? 0 : lambda > 1000 ? 100 : (lambda - 400) / 6;
+
+    const int throttleMv = live.throttleMv;
+    if (live.throttleOpening > 100) {
+        d.throttle = {format("TP=error = %d [mV]", throttleMv), Colour::Red};
+        d.throttleGauge = 0;
+    } else {
+        d.throttle = {ext ? format("TP= %d [%%]= %d [mV]", live.throttleOpening, throttleMv)
+                          : format("TP= %d [%%]", live.throttleOpening),
+                      Colour::Normal};
+        d.throttleGauge = live.throttleOpening;
+    }
+
+    const int t14 = word(reply, kInjection14) * 30;
+    const int t23 = word(reply, kInjection23) * 30;
+    d.injection14.text = format("INJ. TIME 14 = %d [us]", t14);
+    d.injection23.text = format("INJ. TIME 23 = %d [us]", t23);
+    const int duty = static_cast<int>(static_cast<long long>(speed) * std::max(t14, t23) / 1200000);
+    d.duty.text = format("INJ. DUTY = %d [", duty) + "%]"; // the "%" stands alone
+    d.dutyGauge = duty;
+    d.dutyGaugeColour = duty > 100 ? Colour::Yellow : Colour::Aqua;
+
+    const int apMv = sensorMv(word(reply, kAmbientPressureCount));
+    const double kpa = tenths(word(reply, kAmbientPressure));
+    d.ambientPressure.text = ext ? format("AP = %4.1f [kPa] = %d [mV]", kpa, apMv)
+                                 : format("AP = %4.1f [kPa]", kpa);
+
+    const int coolantMv = sensorMv(word(reply, kCoolantCount));
+    const int coolantByte = reply[kCoolant];
+    int coolant = 80;
+    if (coolantByte == 0) {
+        d.coolant.colour = Colour::Red;
+        d.coolantGaugeColour = Colour::Red;
+        d.coolantGauge = 80;
+    } else {
+        coolant = coolantByte - monitor::kTemperatureOffset;
+        const bool hot = coolantByte >= 200;
+        d.coolant.colour = flag(hot, Colour::Yellow);
+        d.coolantGaugeColour = hot ? Colour::Yellow : Colour::Aqua;
+        d.coolantGauge = std::clamp(coolant, 0, 100);
+    }
+    d.coolant.text = ext ? format("TW= %d [°C]= %d [mV]", coolant, coolantMv)
+                         : format("TW= %d [°C]", coolant);
+
+    const int airMv = sensorMv(word(reply, kAirCount));
+    const int airByte = reply[kAir];
+    const int air = airByte == 0 ? 50 : airByte - monitor::kTemperatureOffset;
+    d.air.colour = flag(airByte == 0, Colour::Red);
+    d.air.text = ext ? format("AT= %d [°C]= %d [mV]", air, airMv) : format("AT= %d [°C]", air);
+
+    const int supply = sensorMv(word(reply, kSupplyCount)) * 11 + 650;
+    d.supply.text = format("U = %4.1f [V]", supply / 1000.0);
+    if (supply >= 17999 || supply <= 7000)
+        d.supply.colour = Colour::Red;
+    else if (supply >= 14999 || supply <= 11000)
+        d.supply.colour = Colour::Yellow;
+    else
+        d.supply.colour = Colour::Normal;
+
+    const Colour servo = flag(reply[kServoInOrder] == 0, Colour::Red);
+    d.servoDesired = {format("Servo desired= %d [mV]", sensorMv(word(reply, kServoDesired))),
+                      servo};
+    d.servoMeasured = {format("Servo measured= %d [mV]", sensorMv(word(reply, kServoMeasured))),
+                       servo};
+
+    d.blocking = reply[kBlocking] ? LabelText{"Blocking = ON", Colour::Red}
+                                  : LabelText{"Blocking = OFF", Colour::Normal};
+
+    const int position = reply[kSparkPosition];
+    d.advance.text = position < context.advanceLimit
+                         ? format("ADVANCE = %d [°]", context.advanceLimit - position)
+                         : std::string("ADVANCE = 0 [°]");
+
+    d.coolantCorrection.text =
+        format("TW correction= %4.1f ", tenths(word(reply, kCorrections))) + "%";
+    d.airCorrection.text = format("AT correction=%4.1f ", tenths(word(reply, kCorrections + 2))) + "%";
+    d.pressureCorrection.text =
+        format("AP correction= %4.1f ", tenths(word(reply, kCorrections + 4))) + "%";
+    d.startCorrection.text =
+        format("Starting corr.= %4.1f ", tenths(word(reply, kCorrections + 6))) + "%";
+    d.supplyCorrection.text =
+        format("U correction= %d us", word(reply, kSupplyCorrection) - kSupplyCorrectionOffset);
+
+    const int unitVersion = reply[kProgramVersion];
+    d.versionVisible = unitVersion != kOwnProgramVersion;
+    d.version = context.versionMismatch +
+                format("  PC-%d, IGN-%d", kOwnProgramVersion, unitVersion);
+
+    d.crankPickup = reply[kCrankPickup]
+                        ? LabelText{"Pick-up (CKPS) - is running", Colour::Lime}
+                        : LabelText{"Pick-up (CKPS) - no signal", Colour::Normal};
+    d.camPickup = reply[kCamPickup] ? LabelText{"Pick-up (CMPS) - is running", Colour::Lime}
+                                    : LabelText{"Pick-up (CMPS) - no signal", Colour::Normal};
+
+    d.dataErrorVisible = reply[kStoredDataError] != 0;
+    d.programmingCountVisible = ext;
+    d.programmingCount.text = format("Number of Programing= %d ", word(reply, kProgrammingCycles));
+    for (std::size_t i = 0; i < d.tests.size(); ++i)
+        d.tests[i] = format("Test%zu = %d ", i + 1, word(reply, kTestValues + 2 * i));
+    return true;
+}
+
+} // namespace velmora::link
