@@ -27,6 +27,15 @@ Colour flag(bool on, Colour onColour) { return on ? onColour : Colour::Normal; }
 
 } // namespace
 
+Colour supplyColour(int u)
+{
+    if (u >= 17999 || u <= 7000)
+        return Colour::Red;
+    if (u >= 14999 || u <= 11000)
+        return Colour::Yellow;
+    return Colour::Normal;
+}
+
 bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &context,
                    LiveValues &live, MonitorDisplay &d)
 {
@@ -107,12 +116,7 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
 
     const int supply = sensorMv(word(reply, kSupplyCount)) * 11 + 650;
     d.supply.text = format("U = %4.1f [V]", supply / 1000.0);
-    if (supply >= 17999 || supply <= 7000)
-        d.supply.colour = Colour::Red;
-    else if (supply >= 14999 || supply <= 11000)
-        d.supply.colour = Colour::Yellow;
-    else
-        d.supply.colour = Colour::Normal;
+    d.supply.colour = supplyColour(supply);
 
     const Colour servo = flag(reply[kServoInOrder] == 0, Colour::Red);
     d.servoDesired = {format("Servo desired= %d [mV]", sensorMv(word(reply, kServoDesired))),

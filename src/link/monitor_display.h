@@ -50,6 +50,9 @@ struct MonitorContext {
 
 inline constexpr int kOwnProgramVersion = 43;
 
+// The colour of the supply voltage label for U in millivolts.
+Colour supplyColour(int millivolts);
+
 // Decodes one monitor reply into the live values and what the monitor shows. A reply that fails
 // its check byte changes nothing and returns false.
 bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &context,
