@@ -29,6 +29,24 @@ BENCHMARK(BM_AfterChangeStep)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true);
 
+// Applying one decoded monitor reply to the labels and gauges of the window.
+void BM_ShowMonitor(benchmark::State &state)
+{
+    velmora::ui::SilentDialogs dialogs;
+    velmora::ui::TFormHlav window(dialogs, {});
+    window.show();
+    QApplication::processEvents();
+    velmora::link::MonitorDisplay a, b;
+    a.rpm = {"RPM = 4200 ", velmora::link::Colour::Normal};
+    b.rpm = {"RPM = 4300 ", velmora::link::Colour::Yellow};
+    a.rpmGauge = 28;
+    b.rpmGauge = 29;
+    int i = 0;
+    for (auto _ : state)
+        window.showMonitor((i++ & 1) ? a : b); // alternate so every call really changes text
+}
+BENCHMARK(BM_ShowMonitor)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char **argv)
