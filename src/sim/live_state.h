@@ -41,6 +41,8 @@ struct LiveState {
     std::uint16_t savingCountdown = 0;
     bool storedDataError = false;
     std::uint8_t programVersion = 43;
+
+    friend bool operator==(const LiveState &, const LiveState &) = default;
 };
 
 } // namespace velmora::sim

@@ -37,7 +37,8 @@ int pollTimeout(Clock::duration left)
 
 } // namespace
 
-PtyUnit::PtyUnit(BlockStore store, FaultPlan plan) : m_responder(std::move(store)), m_injector(plan)
+PtyUnit::PtyUnit(BlockStore store, FaultPlan plan, Engine engine)
+    : m_responder(std::move(store), std::move(engine)), m_injector(plan)
 {
     openTerminal();
     m_thread = std::thread([this] { run(); });
@@ -307,6 +308,82 @@ void PtyUnit::setSavingStep(std::uint16_t step)
 {
     std::lock_guard lock(m_mutex);
     m_responder.setSavingStep(step);
+}
+
+template <typename Change> auto PtyUnit::changeEngine(Change change)
+{
+    std::lock_guard lock(m_mutex);
+    m_responder.followEngine();
+    return change(m_responder.engine());
+}
+
+Engine PtyUnit::engine() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_responder.engine();
+}
+
+void PtyUnit::setEngine(const Engine &engine)
+{
+    changeEngine([&](Engine &e) { e = engine; });
+}
+
+void PtyUnit::followEngine()
+{
+    changeEngine([](Engine &) {});
+}
+
+OperatingPoint PtyUnit::operatingPoint() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_responder.engine().point();
+}
+
+void PtyUnit::setOperatingPoint(const OperatingPoint &point)
+{
+    changeEngine([&](Engine &e) { e.hold(point); });
+}
+
+void PtyUnit::setSchedule(const EngineSchedule &schedule)
+{
+    changeEngine([&](Engine &e) { e.setSchedule(schedule); });
+}
+
+double PtyUnit::requirement(FuelMap map, std::size_t cell) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_responder.engine().requirement().at(map, cell);
+}
+
+bool PtyUnit::setRequirement(FuelMap map, std::size_t cell, double percent)
+{
+    return changeEngine([&](Engine &e) { return e.requirement().set(map, cell, percent); });
+}
+
+void PtyUnit::resetRequirements()
+{
+    changeEngine([](Engine &e) { e.requirement().reset(); });
+}
+
+UnitFaults PtyUnit::unitFaults() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_responder.engine().faults();
+}
+
+void PtyUnit::setUnitFaults(const UnitFaults &faults)
+{
+    changeEngine([&](Engine &e) { e.setFaults(faults); });
+}
+
+void PtyUnit::setLambdaNoise(double amplitudeMv, std::uint64_t seed)
+{
+    changeEngine([&](Engine &e) { e.setLambdaNoise(amplitudeMv, seed); });
+}
+
+void PtyUnit::setTpLambdaMap(FuelMap map)
+{
+    changeEngine([&](Engine &e) { e.setTpLambdaMap(map); });
 }
 
 ResponderCounters PtyUnit::counters() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "block_store.h"
+#include "engine.h"
 #include "fault_injector.h"
 #include "fault_plan.h"
 #include "file_descriptor.h"
@@ -31,7 +32,7 @@ public:
     static constexpr std::chrono::milliseconds kHangUpLinger{1000};
 
     // Throws std::system_error when no pseudo-terminal can be had.
-    explicit PtyUnit(BlockStore store = BlockStore{}, FaultPlan plan = {});
+    explicit PtyUnit(BlockStore store = BlockStore{}, FaultPlan plan = {}, Engine engine = {});
     ~PtyUnit();
 
     PtyUnit(const PtyUnit &) = delete;
@@ -50,9 +51,27 @@ public:
     void setIdentity(const IdentityBlock &identity);
     FaultPlan faultPlan() const;
     void setFaultPlan(const FaultPlan &plan);
+    // What the next monitor reply will carry.
     LiveState live() const;
+    // Pins the monitor to fixed values until the engine is changed or followed again.
     void setLive(const LiveState &live);
     void setSavingStep(std::uint16_t step);
+
+    // The engine behind the monitor; it moves on with the time between requests. Each setter
+    // hands the monitor back to the engine after setLive().
+    Engine engine() const;
+    void setEngine(const Engine &engine);
+    void followEngine();
+    OperatingPoint operatingPoint() const;
+    void setOperatingPoint(const OperatingPoint &point); // held until changed
+    void setSchedule(const EngineSchedule &schedule);
+    double requirement(FuelMap map, std::size_t cell) const;
+    bool setRequirement(FuelMap map, std::size_t cell, double percent);
+    void resetRequirements();
+    UnitFaults unitFaults() const;
+    void setUnitFaults(const UnitFaults &faults);
+    void setLambdaNoise(double amplitudeMv, std::uint64_t seed);
+    void setTpLambdaMap(FuelMap map);
 
     ResponderCounters counters() const;
     std::vector<ReceivedFrame> frameLog() const;
@@ -71,6 +90,7 @@ private:
     bool sleepUntil(Clock::time_point deadline);
     void hangUpLine();
     void finish(bool hungUp);
+    template <typename Change> auto changeEngine(Change change);
 
     FileDescriptor m_master;
     // Held for the unit's whole life: with no slave descriptor open the master reads EIO

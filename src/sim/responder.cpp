@@ -18,18 +18,41 @@ bool knownCommand(std::uint8_t command)
            (command & link::kBlockMask) <= kLastBlock;
 }
 
-Responder::Responder(BlockStore store) : m_store(std::move(store)) {}
+Responder::Responder(BlockStore store, Engine engine)
+    : m_store(std::move(store)), m_engine(std::move(engine))
+{}
 
-LiveState Responder::live() const
+LiveState Responder::withBookkeeping(LiveState live) const
 {
-    LiveState live = m_live;
     live.savingCountdown = m_savingCountdown;
     live.programmingCycles = m_programmingCycles;
     return live;
 }
 
+LiveState Responder::live() const
+{
+    return withBookkeeping(m_pinned ? *m_pinned : m_engine.state(m_store.image()));
+}
+
+void Responder::passTime(Clock::time_point at)
+{
+    if (!m_lastRequestAt) {
+        m_lastRequestAt = at;
+        return;
+    }
+    // A request stamped no later than the one before (a test reusing one time) stops the clock
+    // rather than running it backwards.
+    if (at <= *m_lastRequestAt)
+        return;
+    // Only whole microseconds move on, so the remainders add up rather than get lost.
+    const auto dt = std::chrono::duration_cast<EngineTime>(at - *m_lastRequestAt);
+    m_engine.advance(dt);
+    *m_lastRequestAt += dt;
+}
+
 std::optional<link::Frame> Responder::answer(const link::Frame &request, Clock::time_point at)
 {
+    passTime(at);
     std::optional<link::Frame> out;
     if (!link::frameValid(request)) {
         ++m_counters.badCheck;
@@ -76,7 +99,8 @@ link::Frame Responder::blockReply(std::uint8_t command, std::size_t block) const
 
 link::Frame Responder::monitorReply()
 {
-    const link::Frame f = buildMonitorReply(live());
+    const LiveState live = m_pinned ? *m_pinned : m_engine.sample(m_store.image());
+    const link::Frame f = buildMonitorReply(withBookkeeping(live));
     m_savingCountdown = m_savingCountdown > m_savingStep
                             ? static_cast<std::uint16_t>(m_savingCountdown - m_savingStep)
                             : std::uint16_t{0};

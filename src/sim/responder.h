@@ -1,6 +1,7 @@
 #pragma once
 
 #include "block_store.h"
+#include "engine.h"
 #include "link/frame.h"
 #include "live_state.h"
 
@@ -40,16 +41,25 @@ public:
     static constexpr std::uint16_t kDefaultSavingStep = 100;
     static constexpr std::size_t kLogLimit = 4096;
 
-    explicit Responder(BlockStore store = BlockStore{});
+    explicit Responder(BlockStore store = BlockStore{}, Engine engine = Engine{});
 
+    // The time of each request drives the engine: it moves on by the time since the request
+    // before.
     std::optional<link::Frame> answer(const link::Frame &request, Clock::time_point at);
 
     BlockStore &store() { return m_store; }
     const BlockStore &store() const { return m_store; }
 
-    // Engine values for the monitor. The saving countdown and the programming cycles in it are
-    // ignored: the unit keeps those itself.
-    void setLive(const LiveState &live) { m_live = live; }
+    // The monitor reports what the engine does with the stored image at the time of the request.
+    Engine &engine() { return m_engine; }
+    const Engine &engine() const { return m_engine; }
+
+    // Pins the monitor to fixed values until followEngine(). The saving countdown and the
+    // programming cycles in them are ignored: the unit keeps those itself.
+    void setLive(const LiveState &live) { m_pinned = live; }
+    void followEngine() { m_pinned.reset(); }
+    bool livePinned() const { return m_pinned.has_value(); }
+    // What the next monitor reply will carry.
     LiveState live() const;
 
     // How far the countdown falls per monitor reply; at one request every 330 ms the default
@@ -66,9 +76,13 @@ private:
     std::optional<link::Frame> reply(const link::Frame &request);
     link::Frame blockReply(std::uint8_t command, std::size_t block) const;
     link::Frame monitorReply();
+    void passTime(Clock::time_point at);
+    LiveState withBookkeeping(LiveState live) const;
 
     BlockStore m_store;
-    LiveState m_live;
+    Engine m_engine;
+    std::optional<LiveState> m_pinned;
+    std::optional<Clock::time_point> m_lastRequestAt;
     std::uint16_t m_savingStep = kDefaultSavingStep;
     std::uint16_t m_savingCountdown = 0;
     std::uint16_t m_programmingCycles = 0;

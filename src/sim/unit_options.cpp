@@ -20,6 +20,45 @@ std::optional<unsigned> parseNumber(std::string_view text, unsigned max, int bas
     return value;
 }
 
+std::optional<int> parseSigned(std::string_view text, int min, int max)
+{
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
+    int value = 0;
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<FuelMap> fuelMapNamed(std::string_view name)
+{
+    if (name == "tp14")
+        return FuelMap::Tp14;
+    if (name == "tp23")
+        return FuelMap::Tp23;
+    if (name == "iap")
+        return FuelMap::Iap;
+    return std::nullopt;
+}
+
+// "map:cell:percent", e.g. tp14:23:6.
+std::optional<CellError> parseCellError(std::string_view text)
+{
+    const auto first = text.find(':');
+    const auto second = first == text.npos ? text.npos : text.find(':', first + 1);
+    if (second == text.npos)
+        return std::nullopt;
+    const auto map = fuelMapNamed(text.substr(0, first));
+    const auto cell = parseSigned(text.substr(first + 1, second - first - 1), 0,
+                                  static_cast<int>(layout::kMapCells) - 1);
+    const auto percent = parseSigned(text.substr(second + 1), -90, 200);
+    if (!map || !cell || !percent)
+        return std::nullopt;
+    return CellError{*map, static_cast<std::size_t>(*cell), *percent};
+}
+
 // "a<sep>b<sep>c" into numbers, each within its limit.
 template <std::size_t N>
 std::optional<std::array<unsigned, N>> parseFields(std::string_view text, char separator,
@@ -65,6 +104,38 @@ Handler identityByte(std::uint8_t IdentityBlock::*field)
 Handler faultCount(unsigned FaultPlan::*field)
 {
     return number(kCountMax, [field](UnitOptions &o, unsigned n) { o.faults.*field = n; });
+}
+
+// Speed and load hold the engine at a point; everything else about the point can go with the
+// idle or the sweep as well.
+template <typename T> Handler speedOrLoad(T OperatingPoint::*field, unsigned max)
+{
+    return number(max, [field](UnitOptions &o, unsigned n) {
+        o.engine.point.*field = static_cast<T>(n);
+        o.engine.held = true;
+    });
+}
+
+Handler temperature(int OperatingPoint::*field)
+{
+    return [field](UnitOptions &o, std::string_view v) -> std::string {
+        const auto t = parseSigned(v, -40, 150);
+        if (!t)
+            return "expects degrees from -40 to 150";
+        o.engine.point.*field = *t;
+        return {};
+    };
+}
+
+Handler tpLambdaMap()
+{
+    return [](UnitOptions &o, std::string_view v) -> std::string {
+        const auto map = fuelMapNamed(v);
+        if (!map || *map == FuelMap::Iap)
+            return "expects tp14 or tp23";
+        o.engine.tpLambdaMap = *map;
+        return {};
+    };
 }
 
 std::map<std::string_view, Handler> valueOptions()
@@ -141,6 +212,56 @@ std::map<std::string_view, Handler> valueOptions()
         {"--alter-every", faultCount(&FaultPlan::alterEvery)},
         {"--silent-after", faultCount(&FaultPlan::silentAfter)},
         {"--hangup-after", faultCount(&FaultPlan::hangupAfter)},
+        {"--rpm", speedOrLoad(&OperatingPoint::rpm, 20000)},
+        {"--tps", speedOrLoad(&OperatingPoint::throttlePercent, 100)},
+        {"--iap", speedOrLoad(&OperatingPoint::intakePercent, 100)},
+        {"--coolant", temperature(&OperatingPoint::coolantCelsius)},
+        {"--air", temperature(&OperatingPoint::airCelsius)},
+        {"--ambient",
+         number(200, [](UnitOptions &o, unsigned n) { o.engine.point.ambientKpa = n; })},
+        {"--supply",
+         number(30000, [](UnitOptions &o, unsigned n) { o.engine.point.supplyMv = n; })},
+        {"--load-mode",
+         [](UnitOptions &o, std::string_view v) -> std::string {
+             if (v == "tp")
+                 o.engine.point.loadMode = LoadMode::Throttle;
+             else if (v == "iap")
+                 o.engine.point.loadMode = LoadMode::IntakePressure;
+             else
+                 return "expects tp or iap";
+             return {};
+         }},
+        {"--lean",
+         [](UnitOptions &o, std::string_view v) -> std::string {
+             const auto error = parseCellError(v);
+             if (!error)
+                 return "expects MAP:CELL:PERCENT with MAP tp14, tp23 or iap, CELL 0..99 and "
+                        "PERCENT -90..200";
+             o.engine.cellErrors.push_back(*error);
+             return {};
+         }},
+        {"--lambda-map", tpLambdaMap()},
+        {"--noise", number(1000, [](UnitOptions &o, unsigned n) { o.engine.noiseMv = n; })},
+        {"--seed", number(0xFFFFFFFFu, [](UnitOptions &o, unsigned n) { o.engine.seed = n; })},
+        {"--iap-count", number(0xFFFF,
+                               [](UnitOptions &o, unsigned n) {
+                                   o.engine.faults.intakePressureCount =
+                                       static_cast<std::uint16_t>(n);
+                               })},
+        {"--unit-version", number(255,
+                                  [](UnitOptions &o, unsigned n) {
+                                      o.engine.faults.programVersion = static_cast<std::uint8_t>(n);
+                                  })},
+        {"--speed-alarm",
+         [](UnitOptions &o, std::string_view v) -> std::string {
+             if (v == "1")
+                 o.engine.faults.speedAlarm1 = true;
+             else if (v == "2")
+                 o.engine.faults.speedAlarm2 = true;
+             else
+                 return "expects 1 or 2";
+             return {};
+         }},
     };
 }
 
@@ -153,6 +274,19 @@ std::map<std::string_view, std::function<void(UnitOptions &)>> flagOptions()
         {"--no-pace", [](UnitOptions &o) { o.faults.pace = false; }},
         {"--file-identity", [](UnitOptions &o) { o.fileIdentity = true; }},
         {"--no-stdin", [](UnitOptions &o) { o.watchStdin = false; }},
+        {"--map-hold", [](UnitOptions &o) { o.engine.point.mapHold = true; }},
+        {"--sweep", [](UnitOptions &o) { o.engine.sweep = true; }},
+        {"--iap-fault",
+         [](UnitOptions &o) {
+             o.engine.faults.intakePressureCount = UnitFaults::kIntakeCountShorted;
+         }},
+        {"--tps-fault",
+         [](UnitOptions &o) { o.engine.faults.throttlePercent = UnitFaults::kThrottleOverrange; }},
+        {"--coolant-fault", [](UnitOptions &o) { o.engine.faults.coolantSensor = true; }},
+        {"--air-fault", [](UnitOptions &o) { o.engine.faults.airSensor = true; }},
+        {"--servo-fault", [](UnitOptions &o) { o.engine.faults.servo = true; }},
+        {"--data-error", [](UnitOptions &o) { o.engine.faults.storedData = true; }},
+        {"--blocking", [](UnitOptions &o) { o.engine.faults.blocking = true; }},
     };
 }
 
@@ -200,6 +334,8 @@ ParsedOptions parseUnitOptions(std::span<const std::string_view> args)
     // Naming a block is asking for it to be altered: every reply of it, unless told otherwise.
     if (o.faults.alterBlock && o.faults.alterEvery == 0)
         o.faults.alterEvery = 1;
+    if (o.engine.held && o.engine.sweep)
+        out.error = "--sweep moves speed and load itself: give it without --rpm, --tps or --iap";
     return out;
 }
 
@@ -237,6 +373,35 @@ Line:
   --alter-every N         change one byte in every Nth block reply (blocks 1..5, or B)
   --silent-after N        answer nothing after the Nth request
   --hangup-after N        close the line after answering the Nth request
+Engine (without --rpm, --tps, --iap or --sweep it idles, drifting around 1250..1450 rpm):
+  --rpm N                 hold this speed, 0..20000 rpm
+  --tps N                 hold this throttle opening, 0..100 %
+  --iap N                 hold this intake pressure, 0..100 % (35)
+  --sweep                 ride slowly through a few cells of every map and back
+  --coolant C             coolant temperature, -40..150 degrees (85)
+  --air C                 air temperature, -40..150 degrees (25)
+  --ambient KPA           ambient pressure (101.3)
+  --supply MV             supply voltage; low or high values show as faults (13800)
+  --map-hold              report the map hold
+  --load-mode tp|iap      load from the throttle (TP maps) or the intake pressure (IAP map);
+                          by default as the image's TPS_MODE byte says
+Lambda:
+  --lean MAP:CELL:P       the engine needs P % more fuel than 100 in CELL (0..99, 10 row +
+                          column) of MAP (tp14, tp23 or iap); negative P is rich; repeatable
+  --lambda-map tp14|tp23  TP map whose mixture the sensor reads (tp14)
+  --noise MV              lambda noise within +-MV (0)
+  --seed N                noise seed (1)
+Sensor and unit faults:
+  --iap-fault             intake pressure count below its range
+  --iap-count N           intake pressure count as given, e.g. 4050 (above its range)
+  --tps-fault             throttle opening 110 %
+  --coolant-fault         open coolant sensor
+  --air-fault             open air sensor
+  --servo-fault           servo reported not in order
+  --data-error            stored-data error
+  --unit-version N        program version byte (43)
+  --speed-alarm 1|2       raise speed alarm 1 or 2; repeatable
+  --blocking              report blocking
 Program:
   --no-stdin              run until a signal even when standard input ends
   -h, --help              show this text

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine_options.h"
 #include "fault_plan.h"
 #include "identity_block.h"
 
@@ -14,6 +15,7 @@ namespace velmora::sim {
 struct UnitOptions {
     IdentityBlock identity;
     FaultPlan faults;
+    EngineOptions engine;
     std::optional<std::string> imageFile;
     bool fileIdentity = false; // keep block 0 of the image file instead of the identity options
     bool watchStdin = true;    // end of input ends the program
