@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "link/port_names.h"
+#include "sim/engine_options.h"
 #include "sim/pty_unit.h"
 #include "ui/dialogs.h"
 #include "ui/tformhlav.h"
@@ -30,7 +31,8 @@ int main(int argc, char *argv[])
     std::unique_ptr<velmora::sim::PtyUnit> demoUnit;
     if (options.demo) {
         try {
-            demoUnit = std::make_unique<velmora::sim::PtyUnit>();
+            demoUnit = std::make_unique<velmora::sim::PtyUnit>(
+                velmora::sim::BlockStore{}, velmora::sim::FaultPlan{}, velmora::sim::demoEngine());
         } catch (const std::exception &e) {
             velmora::app::Application::showException(QString::fromLocal8Bit(e.what()));
             return 1;

@@ -56,7 +56,10 @@ bool Engine::throttleLoad(const DeviceImage &image) const
     case LoadMode::FromImage:
         break;
     }
-    return image[layout::kTpsMode] != 0;
+    // The TP mode only couples or splits the two throttle maps; the unit runs on them unless
+    // told to take its load from the intake pressure.
+    (void)image;
+    return true;
 }
 
 LiveCells Engine::liveCells(const DeviceImage &image) const

@@ -40,4 +40,8 @@ struct EngineOptions {
     friend bool operator==(const EngineOptions &, const EngineOptions &) = default;
 };
 
+// The engine of the demo: it stops for a while in a few cells of the TP14 map whose fuel needs
+// differ from what the maps hold, so that switching the tuning on visibly corrects them.
+Engine demoEngine();
+
 } // namespace velmora::sim

@@ -4,8 +4,8 @@
 
 namespace velmora::sim {
 
-// Where the unit takes its load from. By default it follows the image's TPS_MODE byte, as the
-// unit itself does, so a PC that programs the byte switches the maps.
+// Where the unit takes its load from: by default the throttle maps, whatever TP mode the image
+// holds; the intake-pressure map only when chosen.
 enum class LoadMode : std::uint8_t { FromImage, Throttle, IntakePressure };
 
 // The engine at one moment, as its sensors would measure it. Defaults: warm, idling on the stand.

@@ -93,7 +93,7 @@ TEST_F(EngineTest, TemperatureCorrectionsAtThePointThePcMarks)
     EXPECT_EQ(static_cast<std::int16_t>(state().corrections[1]), -200);
 }
 
-TEST_F(EngineTest, LoadModeChoosesTheMapsAndCanFollowTheImage)
+TEST_F(EngineTest, LoadModeChoosesTheMaps)
 {
     holdAt(3000, 20, 50, LoadMode::IntakePressure);
     const LiveState iap = state();
@@ -107,9 +107,9 @@ TEST_F(EngineTest, LoadModeChoosesTheMapsAndCanFollowTheImage)
 
     holdAt(3000, 20, 50, LoadMode::FromImage);
     EXPECT_TRUE(state().loadMode) << "the default image takes the load from the throttle";
-    image[layout::kTpsMode] = 0;
-    EXPECT_FALSE(state().loadMode);
-    EXPECT_EQ(engine.lambdaCell(image).map, FuelMap::Iap);
+    image[layout::kTpsMode] = 0; // separate TP maps are still TP maps
+    EXPECT_TRUE(state().loadMode);
+    EXPECT_EQ(engine.lambdaCell(image).map, FuelMap::Tp14);
 }
 
 TEST_F(EngineTest, AdvanceIsCountedDownFromTheLimit)
