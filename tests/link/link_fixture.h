@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/link.h"
+#include "link/memory_port.h"
 #include "model/parameter_set.h"
 
 #include <gtest/gtest.h>
@@ -12,42 +13,7 @@
 
 namespace velmora::test {
 
-// A serial line in memory: what the unit "sent" waits in `incoming`; every frame written is
-// kept and may be answered at once by `answer`.
-class MemoryPort : public link::SerialPort {
-public:
-    std::deque<std::uint8_t> incoming;
-    std::vector<link::Frame> written;
-    std::function<void(const link::Frame &)> answer;
-
-    std::size_t bytesWaiting() override { return incoming.size(); }
-    std::size_t read(std::span<std::uint8_t> out) override
-    {
-        std::size_t n = 0;
-        while (n < out.size() && !incoming.empty()) {
-            out[n++] = incoming.front();
-            incoming.pop_front();
-        }
-        return n;
-    }
-    void writeFrame(const link::Frame &frame) override
-    {
-        written.push_back(frame);
-        if (answer)
-            answer(frame);
-    }
-    void push(const link::Frame &frame)
-    {
-        incoming.insert(incoming.end(), frame.begin(), frame.end());
-    }
-    std::vector<std::uint8_t> commands() const
-    {
-        std::vector<std::uint8_t> out;
-        for (const auto &f : written)
-            out.push_back(f[0]);
-        return out;
-    }
-};
+using link::MemoryPort;
 
 // Records what the link asked the window to show.
 class FakeView : public link::LinkView {
