@@ -86,11 +86,11 @@ int main()
     const int used = onTarget - entered;
     std::printf("Tuning a TP14 cell 6 %% lean (target %d..%d mV, time step %d ms)\n", lowest,
                 highest, image[layout::kTuningTime] * 100);
-    std::printf("  one-percent steps: %d, block writes: %zu\n", steps, unit.counters().perCommand[3]);
-    std::printf("  ticks from entering the window to on target: %d (%.2f s)\n", used,
-                used * 0.055);
-    std::printf("  floor: %d steps x (%d steady calls + 1 write) = %d ticks\n", steps,
-                steadyCalls, floor);
+    std::printf("  one-percent steps: %d, block writes: %zu\n", steps,
+                unit.counters().perCommand[3]);
+    std::printf("  ticks from entering the window to on target: %d (%.2f s)\n", used, used * 0.055);
+    std::printf("  floor: %d steps x (%d steady calls + 1 write) = %d ticks\n", steps, steadyCalls,
+                floor);
     std::printf("  ratio: %.2f\n", static_cast<double>(used) / floor);
     return 0;
 }

@@ -182,8 +182,8 @@ void Link::tuningStep()
             nudgeCell(kJetTp + static_cast<std::size_t>(10 * row + m_points.tp14Column), lean,
                       rich);
             if (m_image[kTpsMode] == kTpModeConnected)
-                nudgeCell(kJetTpi + static_cast<std::size_t>(10 * row + m_points.tp23Column),
-                          lean, rich);
+                nudgeCell(kJetTpi + static_cast<std::size_t>(10 * row + m_points.tp23Column), lean,
+                          rich);
             block = kTp14MapBlock;
             send = true; // block 3 goes out even when neither cell could move
         } else if (page == kTp23Page && tpLoad) {

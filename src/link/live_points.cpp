@@ -55,9 +55,15 @@ int nearestSpeedPoint(std::span<const std::uint8_t> axis, int rpm, bool *below)
     return nearestPoint(axis, std::min(rpm / 100, 255), below);
 }
 
-int tpRowOf(int opening) { return nearestPoint(kTpRowOpenings, opening); }
+int tpRowOf(int opening)
+{
+    return nearestPoint(kTpRowOpenings, opening);
+}
 
-int iapRowOf(int pressure) { return thresholdsReached(kIapThresholds, pressure); }
+int iapRowOf(int pressure)
+{
+    return thresholdsReached(kIapThresholds, pressure);
+}
 
 int temperaturePointOf(int temperatureByte)
 {

@@ -43,7 +43,6 @@ LivePoints livePoints(const DeviceImage &image, const LiveValues &live);
 enum class Mark : std::uint8_t { None, Lime, Yellow, Fuchsia };
 using Marking = std::array<Mark, kEditTableSize>;
 
-Marking liveMarking(const LivePoints &points, const LiveValues &live, bool inWindow,
-                    bool onTarget);
+Marking liveMarking(const LivePoints &points, const LiveValues &live, bool inWindow, bool onTarget);
 
 } // namespace velmora::link

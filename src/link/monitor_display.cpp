@@ -21,9 +21,15 @@ std::string format(const char *pattern, ...)
 }
 
 // A value in tenths shown with "%4.1f".
-double tenths(int value) { return value / 10.0; }
+double tenths(int value)
+{
+    return value / 10.0;
+}
 
-Colour flag(bool on, Colour onColour) { return on ? onColour : Colour::Normal; }
+Colour flag(bool on, Colour onColour)
+{
+    return on ? onColour : Colour::Normal;
+}
 
 } // namespace
 
@@ -47,7 +53,7 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
     const int speed = live.speed;
     d.rpm.text = format("RPM = %d ", speed);
     d.rpmGauge = context.limiter > 0 ? speed / context.limiter : 0;
-    d.rpm.colour = reply[kSpeedAlarm1] ? Colour::Red
+    d.rpm.colour = reply[kSpeedAlarm1]   ? Colour::Red
                    : reply[kSpeedAlarm2] ? Colour::Yellow
                                          : Colour::Normal;
 
@@ -88,8 +94,8 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
 
     const int apMv = sensorMv(word(reply, kAmbientPressureCount));
     const double kpa = tenths(word(reply, kAmbientPressure));
-    d.ambientPressure.text = ext ? format("AP = %4.1f [kPa] = %d [mV]", kpa, apMv)
-                                 : format("AP = %4.1f [kPa]", kpa);
+    d.ambientPressure.text =
+        ext ? format("AP = %4.1f [kPa] = %d [mV]", kpa, apMv) : format("AP = %4.1f [kPa]", kpa);
 
     const int coolantMv = sensorMv(word(reply, kCoolantCount));
     const int coolantByte = reply[kCoolant];
@@ -105,8 +111,8 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
         d.coolantGaugeColour = hot ? Colour::Yellow : Colour::Aqua;
         d.coolantGauge = std::clamp(coolant, 0, 100);
     }
-    d.coolant.text = ext ? format("TW= %d [°C]= %d [mV]", coolant, coolantMv)
-                         : format("TW= %d [°C]", coolant);
+    d.coolant.text =
+        ext ? format("TW= %d [°C]= %d [mV]", coolant, coolantMv) : format("TW= %d [°C]", coolant);
 
     const int airMv = sensorMv(word(reply, kAirCount));
     const int airByte = reply[kAir];
@@ -134,7 +140,8 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
 
     d.coolantCorrection.text =
         format("TW correction= %4.1f ", tenths(word(reply, kCorrections))) + "%";
-    d.airCorrection.text = format("AT correction=%4.1f ", tenths(word(reply, kCorrections + 2))) + "%";
+    d.airCorrection.text =
+        format("AT correction=%4.1f ", tenths(word(reply, kCorrections + 2))) + "%";
     d.pressureCorrection.text =
         format("AP correction= %4.1f ", tenths(word(reply, kCorrections + 4))) + "%";
     d.startCorrection.text =
@@ -144,12 +151,11 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
 
     const int unitVersion = reply[kProgramVersion];
     d.versionVisible = unitVersion != kOwnProgramVersion;
-    d.version = context.versionMismatch +
-                format("  PC-%d, IGN-%d", kOwnProgramVersion, unitVersion);
+    d.version =
+        context.versionMismatch + format("  PC-%d, IGN-%d", kOwnProgramVersion, unitVersion);
 
-    d.crankPickup = reply[kCrankPickup]
-                        ? LabelText{"Pick-up (CKPS) - is running", Colour::Lime}
-                        : LabelText{"Pick-up (CKPS) - no signal", Colour::Normal};
+    d.crankPickup = reply[kCrankPickup] ? LabelText{"Pick-up (CKPS) - is running", Colour::Lime}
+                                        : LabelText{"Pick-up (CKPS) - no signal", Colour::Normal};
     d.camPickup = reply[kCamPickup] ? LabelText{"Pick-up (CMPS) - is running", Colour::Lime}
                                     : LabelText{"Pick-up (CMPS) - no signal", Colour::Normal};
 

@@ -42,10 +42,10 @@ struct MonitorDisplay {
 
 // What the decode needs besides the reply.
 struct MonitorContext {
-    bool extended = false;          // the extended monitor box is ticked
-    std::uint8_t advanceLimit = 0;  // degrees
-    std::uint8_t limiter = 0;       // LIMITER2, hundreds of rpm
-    std::string versionMismatch;    // the stored text of the current language
+    bool extended = false;         // the extended monitor box is ticked
+    std::uint8_t advanceLimit = 0; // degrees
+    std::uint8_t limiter = 0;      // LIMITER2, hundreds of rpm
+    std::string versionMismatch;   // the stored text of the current language
 };
 
 inline constexpr int kOwnProgramVersion = 43;

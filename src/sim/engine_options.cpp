@@ -42,7 +42,8 @@ Engine demoEngine()
         std::size_t cell; // the TP14 cell of that speed and throttle on the default axes
         int error;        // percent more fuel the engine needs there
     };
-    const Stop stops[] = {{1300, 0, 0, 0}, {3000, 10, 32, 6}, {4000, 20, 43, 5}, {6000, 30, 54, -4}};
+    const Stop stops[] = {
+        {1300, 0, 0, 0}, {3000, 10, 32, 6}, {4000, 20, 43, 5}, {6000, 30, 54, -4}};
     Script script;
     script.repeat = true;
     Engine engine;
@@ -53,7 +54,8 @@ Engine demoEngine()
         point.intakePercent = static_cast<std::uint8_t>(30 + stop.throttle);
         script.steps.push_back({point, std::chrono::milliseconds(stop.error ? 15000 : 5000)});
         if (stop.error)
-            engine.requirement().set(FuelMap::Tp14, stop.cell, FuelRequirement::kOnTarget + stop.error);
+            engine.requirement().set(FuelMap::Tp14, stop.cell,
+                                     FuelRequirement::kOnTarget + stop.error);
     }
     engine.setSchedule(EngineSchedule::scripted(script));
     return engine;

@@ -396,9 +396,15 @@ void TFormHlav::markLiveCells(const link::Marking &marking)
     }
 }
 
-bool TFormHlav::extendedMonitorTicked() const { return m_extMonitor->isChecked(); }
+bool TFormHlav::extendedMonitorTicked() const
+{
+    return m_extMonitor->isChecked();
+}
 
-int TFormHlav::shownPage() const { return m_pages->currentIndex(); }
+int TFormHlav::shownPage() const
+{
+    return m_pages->currentIndex();
+}
 
 bool TFormHlav::programAfterChangeTicked() const
 {

@@ -76,7 +76,8 @@ TEST_F(TuningLoopTest, LeanTp14CellIsRaisedUntilLambdaIsOnTarget)
     EXPECT_EQ(unit->counters().perCommand[0x05], 0u);
     EXPECT_EQ(edit("Edit93")->text(), QString::number(at(kJetTp + kCell)));
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return find<QLabel>(QStringLiteral("LabelHlaseni"))->text() == "Program OK"; }, 2000));
+        [&] { return find<QLabel>(QStringLiteral("LabelHlaseni"))->text() == "Program OK"; },
+        2000));
 }
 
 TEST_F(TuningLoopTest, CoupledMapsProgramBlockFourAfterBlockThree)

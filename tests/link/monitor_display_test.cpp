@@ -40,7 +40,8 @@ public:
     {
         LiveValues live;
         MonitorDisplay d;
-        MonitorContext c{extended, advanceLimit, limiter, "Unmatched version of PC and Ignition programs!"};
+        MonitorContext c{extended, advanceLimit, limiter,
+                         "Unmatched version of PC and Ignition programs!"};
         EXPECT_TRUE(decodeMonitor(frame(), c, live, d));
         return d;
     }

@@ -10,8 +10,14 @@ using namespace velmora::layout;
 using velmora::test::WindowTest;
 
 namespace {
-QColor background(QWidget *w) { return w->palette().color(QPalette::Window); }
-QColor base(QWidget *w) { return w->palette().color(QPalette::Base); }
+QColor background(QWidget *w)
+{
+    return w->palette().color(QPalette::Window);
+}
+QColor base(QWidget *w)
+{
+    return w->palette().color(QPalette::Base);
+}
 } // namespace
 
 TEST_F(WindowTest, MonitorDisplayReachesItsLabelsAndGauges)
@@ -45,7 +51,8 @@ TEST_F(WindowTest, MonitorDisplayReachesItsLabelsAndGauges)
     EXPECT_EQ(find<QLabel>(QStringLiteral("LabelKorNapeti"))->text(), "U correction= -50 us");
     EXPECT_EQ(find<QLabel>(QStringLiteral("LabelTest3"))->text(), "Test3 = 9 ");
     EXPECT_FALSE(find<QLabel>(QStringLiteral("LabelVersion"))->isHidden());
-    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelVersion"))->text(), QString::fromStdString(d.version));
+    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelVersion"))->text(),
+              QString::fromStdString(d.version));
     EXPECT_FALSE(find<QLabel>(QStringLiteral("LabelEeDataErr"))->isHidden());
     EXPECT_EQ(find<ui::Gauge>(QStringLiteral("CGaugeRpm"))->progress(), 40);
     EXPECT_EQ(find<ui::Gauge>(QStringLiteral("CGaugeVoda"))->foreColor(), QColor(0xff, 0xff, 0));
@@ -62,7 +69,7 @@ TEST_F(WindowTest, LiveCellsAreColouredThroughThePointerTable)
 {
     open();
     link::Marking marks{};
-    marks[0] = link::Mark::Lime;                                   // LabelTps1
+    marks[0] = link::Mark::Lime;                                    // LabelTps1
     marks[kRowLabelCount + cell::kJetTp + 43] = link::Mark::Yellow; // Edit93
     marks[kRowLabelCount + cell::kRpmAdv + 2] = link::Mark::Lime;   // Edit3
     window->markLiveCells(marks);
