@@ -15,6 +15,9 @@ namespace text {
 inline constexpr Triple kDefaultsQuestion{"Chcete nastavit základní hodnoty?",
                                           "Do you want default setting?",
                                           "Wollen Sie Standardeinstellungen öffnen?"};
+inline constexpr Triple kTpAxesDiffer{"Otáčky TP14 a TP23 nejsou stejné !",
+                                      "Rpm on TP14 and TP23 are not the same !",
+                                      "Uneinig Rpm TP14 und TP23!"};
 } // namespace text
 
 } // namespace velmora::ui

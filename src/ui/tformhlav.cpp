@@ -1,5 +1,6 @@
 #include "tformhlav.h"
 
+#include "arrow_buttons.h"
 #include "controls.h"
 #include "dialogs.h"
 #include "gauge.h"
@@ -10,7 +11,9 @@
 #include "link/port_names.h"
 #include "model/identity.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -59,6 +62,7 @@ TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *pa
     connect(m_timer, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
 
     bindCellEvents();
+    bindMapOperations();
     bindMonitorLabels();
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
@@ -90,6 +94,179 @@ void TFormHlav::bindCellEvents()
     for (auto *box : findChildren<MouseUpCheckBox *>())
         connect(box, &MouseUpCheckBox::mouseUp, this, &TFormHlav::CheckBoxMouseUp);
     connect(m_bike, &QComboBox::activated, this, &TFormHlav::ComboBoxBikeChange);
+}
+
+void TFormHlav::bindMapOperations()
+{
+    using Handler = void (TFormHlav::*)();
+    const std::pair<const char *, Handler> buttons[] = {
+        {"BitBtnIgnMinus", &TFormHlav::CurveMinusClick},
+        {"BitBtnIgnPlus", &TFormHlav::CurvePlusClick},
+        {"BitBtnServoMinus", &TFormHlav::BitBtnServoMinusClick},
+        {"BitBtnServoPlus", &TFormHlav::BitBtnServoPlusClick},
+        {"BitBtnJetTpsMinus", &TFormHlav::BitBtnJetTpsMinusClick},
+        {"BitBtnJetTpsPlus", &TFormHlav::BitBtnJetTpsPlusClick},
+        {"BitBtnJetTpsMinusi", &TFormHlav::BitBtnJetTpsMinusiClick},
+        {"BitBtnJetTpsPlusi", &TFormHlav::BitBtnJetTpsPlusiClick},
+        {"BitBtnJetIapMinus", &TFormHlav::BitBtnJetIapMinusClick},
+        {"BitBtnJetIapPlus", &TFormHlav::BitBtnJetIapPlusClick},
+        {"BitBtnTps0", &TFormHlav::BitBtnTps0Click},
+        {"BitBtnTps100", &TFormHlav::BitBtnTps100Click},
+    };
+    for (const auto &[name, handler] : buttons) {
+        auto *button = named<QAbstractButton>(QString::fromUtf8(name));
+        button->setEnabled(true);
+        connect(button, &QAbstractButton::clicked, this, handler);
+    }
+
+    // One spin button under each speed column: TP14 1..10, TP23 1i..10i, IAP 11..20.
+    const std::tuple<InjectionMap, int, const char *> spins[] = {
+        {InjectionMap::Tp14, 1, ""}, {InjectionMap::Tp23, 1, "i"}, {InjectionMap::Iap, 11, ""}};
+    for (const auto &[map, first, suffix] : spins) {
+        for (int column = 0; column < 10; ++column) {
+            auto *spin = named<ArrowButtons>(
+                QStringLiteral("CSpinButton%1%2").arg(first + column).arg(QLatin1String(suffix)));
+            spin->setEnabled(true);
+            connect(spin, &ArrowButtons::upClicked, this,
+                    [this, map, column] { CSpinButtonUpClick(map, column); });
+            connect(spin, &ArrowButtons::downClicked, this,
+                    [this, map, column] { CSpinButtonDownClick(map, column); });
+        }
+    }
+
+    const std::pair<const char *, Handler> tools[] = {
+        {"MenuToolsMinus", &TFormHlav::MenuToolsMinusClick},
+        {"MenuToolsPlus", &TFormHlav::MenuToolsPlusClick}};
+    for (const auto &[name, handler] : tools) {
+        QAction *action = named<QAction>(QString::fromUtf8(name));
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
+    for (std::uint8_t mode = 0; mode < m_tpModeItems.size(); ++mode) {
+        m_tpModeItems[mode]->setEnabled(true);
+        connect(m_tpModeItems[mode], &QAction::triggered, this, [this, mode] {
+            MenuTpNormalClick(mode);
+        });
+    }
+}
+
+LiveCell TFormHlav::liveCell() const
+{
+    const link::LivePoints &p = m_link->points();
+    LiveCell live;
+    live.belowCurve = p.belowCurve;
+    live.ignition = p.ignition;
+    live.servo = p.servo;
+    live.running = m_link->live().speed != 0;
+    live.tpRow = p.tpRow;
+    live.tp14Column = p.tp14Column;
+    live.tp23Column = p.tp23Column;
+    live.iapRow = p.iapRow;
+    live.iapColumn = p.iapColumn;
+    return live;
+}
+
+void TFormHlav::curveStep(int direction)
+{
+    takeOverStep();
+    stepIgnitionCurve(m_image, direction, named<QCheckBox>(QStringLiteral("CheckBoxIgnAll"))->isChecked(),
+                      liveCell());
+    afterChangeStep();
+}
+
+void TFormHlav::servoStep(int direction)
+{
+    takeOverStep();
+    stepServoCurve(m_image, direction, named<QCheckBox>(QStringLiteral("CheckBoxPrivAll"))->isChecked(),
+                   liveCell());
+    afterChangeStep();
+}
+
+void TFormHlav::mapStep(InjectionMap map, int direction)
+{
+    const char *all = map == InjectionMap::Tp14   ? "CheckBoxJetTpsAll"
+                      : map == InjectionMap::Tp23 ? "CheckBoxJetTpsAlli"
+                                                  : "CheckBoxJetIapAll";
+    takeOverStep();
+    stepMap(m_image, map, direction, named<QCheckBox>(QString::fromUtf8(all))->isChecked(),
+            liveCell());
+    afterChangeStep();
+}
+
+void TFormHlav::CurveMinusClick() { curveStep(-1); }
+void TFormHlav::CurvePlusClick() { curveStep(+1); }
+void TFormHlav::BitBtnServoMinusClick() { servoStep(-1); }
+void TFormHlav::BitBtnServoPlusClick() { servoStep(+1); }
+void TFormHlav::BitBtnJetTpsMinusClick() { mapStep(InjectionMap::Tp14, -1); }
+void TFormHlav::BitBtnJetTpsPlusClick() { mapStep(InjectionMap::Tp14, +1); }
+void TFormHlav::BitBtnJetTpsMinusiClick() { mapStep(InjectionMap::Tp23, -1); }
+void TFormHlav::BitBtnJetTpsPlusiClick() { mapStep(InjectionMap::Tp23, +1); }
+void TFormHlav::BitBtnJetIapMinusClick() { mapStep(InjectionMap::Iap, -1); }
+void TFormHlav::BitBtnJetIapPlusClick() { mapStep(InjectionMap::Iap, +1); }
+
+void TFormHlav::CSpinButtonUpClick(InjectionMap map, int column)
+{
+    takeOverStep();
+    shiftColumn(m_image, map, column, +1);
+    afterChangeStep();
+}
+
+void TFormHlav::CSpinButtonDownClick(InjectionMap map, int column)
+{
+    takeOverStep();
+    shiftColumn(m_image, map, column, -1);
+    afterChangeStep();
+}
+
+void TFormHlav::toolsStep(int direction)
+{
+    switch (m_pages->currentIndex()) {
+    case kIgnitionPage:
+        curveStep(direction);
+        break;
+    case link::Link::kTp14Page:
+        mapStep(InjectionMap::Tp14, direction);
+        break;
+    case link::Link::kTp23Page:
+        mapStep(InjectionMap::Tp23, direction);
+        break;
+    case link::Link::kIapPage:
+        mapStep(InjectionMap::Iap, direction);
+        break;
+    case kServoPage:
+        servoStep(direction);
+        break;
+    default:
+        break; // the other pages have nothing to step
+    }
+}
+
+void TFormHlav::MenuToolsMinusClick() { toolsStep(-1); }
+void TFormHlav::MenuToolsPlusClick() { toolsStep(+1); }
+
+void TFormHlav::BitBtnTps0Click()
+{
+    if (captureClosedThrottle(m_image, m_link->live().throttleMv))
+        afterChangeStep();
+}
+
+void TFormHlav::BitBtnTps100Click()
+{
+    if (captureOpenThrottle(m_image, m_link->live().throttleMv))
+        afterChangeStep();
+}
+
+void TFormHlav::MenuTpNormalClick(std::uint8_t mode)
+{
+    if (!setTpMode(m_image, mode)) {
+        m_dialogs.inform(this, pick(text::kTpAxesDiffer, m_held.language));
+        showStep(); // the menu's own check mark goes back to the mode in force
+        return;
+    }
+    for (std::size_t k = 0; k < m_tpModeItems.size(); ++k)
+        m_tpModeItems[k]->setChecked(k == mode);
+    tpModeDisplay();
+    afterChangeStep();
 }
 
 void TFormHlav::FormCreate()

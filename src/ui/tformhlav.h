@@ -5,6 +5,7 @@
 #include "link/link.h"
 #include "link/qt_serial_port.h"
 #include "model/device_image.h"
+#include "model/map_operations.h"
 #include "model/grid_steps.h"
 #include "model/parameter_set.h"
 
@@ -36,6 +37,8 @@ public:
     static constexpr int kDesignWidth = 973;
     static constexpr int kDesignHeight = 825;
     static constexpr int kTickMs = 55;
+    static constexpr int kIgnitionPage = 0;
+    static constexpr int kServoPage = 5;
 
     // `arguments` are the command-line words after the program name, without our own options.
     TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *parent = nullptr);
@@ -92,6 +95,28 @@ public:
     void MenuVerifyClick();
     void MenuProgramClick();
 
+    // Curves and maps, one step at a time.
+    void CurveMinusClick();
+    void CurvePlusClick();
+    void BitBtnServoMinusClick();
+    void BitBtnServoPlusClick();
+    void BitBtnJetTpsMinusClick();
+    void BitBtnJetTpsPlusClick();
+    void BitBtnJetTpsMinusiClick();
+    void BitBtnJetTpsPlusiClick();
+    void BitBtnJetIapMinusClick();
+    void BitBtnJetIapPlusClick();
+    void CSpinButtonUpClick(InjectionMap map, int column);
+    void CSpinButtonDownClick(InjectionMap map, int column);
+    void MenuToolsMinusClick();
+    void MenuToolsPlusClick();
+    void BitBtnTps0Click();
+    void BitBtnTps100Click();
+    void MenuTpNormalClick(std::uint8_t mode);
+
+    // The live cell as the map operations see it.
+    LiveCell liveCell() const;
+
     // Ticks of Timer1 since the window was shown.
     quint64 tickCount() const { return m_ticks; }
 
@@ -116,6 +141,11 @@ private:
     QWidget *buildLowerArea();
     QWidget *buildMonitorColumn();
     void bindCellEvents();
+    void bindMapOperations();
+    void curveStep(int direction);
+    void servoStep(int direction);
+    void mapStep(InjectionMap map, int direction);
+    void toolsStep(int direction);
     void centreOnScreen();
 
     void applyDependentRules();

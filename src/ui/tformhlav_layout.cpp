@@ -463,8 +463,12 @@ QWidget *TFormHlav::buildMapPage(std::size_t axisCell, std::size_t mapCell, std:
             grid->addWidget(m_grid->box(mapCell + 10 * r + c), r + 1, c + 1, Qt::AlignCenter);
     }
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button(map, minusName, QStringLiteral("-")));
-    buttons->addWidget(button(map, plusName, QStringLiteral("+")));
+    QPushButton *minus = button(map, minusName, QStringLiteral("-"));
+    QPushButton *plus = button(map, plusName, QStringLiteral("+"));
+    setHint(minus, QStringLiteral("Injection minus 1 percent"));
+    setHint(plus, QStringLiteral("Injection plus 1 percent"));
+    buttons->addWidget(minus);
+    buttons->addWidget(plus);
     buttons->addWidget(checkBox(map, allName, QStringLiteral("All")));
     if (groupName == QLatin1String("GroupBox4")) {
         buttons->addSpacing(20);

@@ -197,3 +197,19 @@ TEST_F(EndToEndTest, ProgramAfterChangeProgramsEveryEdit)
     EXPECT_EQ(unit->image()[kAdvance + 2], 24);
     EXPECT_EQ(unit->counters().perCommand[0x05], 2u);
 }
+
+TEST_F(EndToEndTest, OneMapStepProgramsTheUnitOnceWhenProgrammingAfterChange)
+{
+    startUnit();
+    openShown({QStringLiteral("ENGLISH")});
+    clickBox("CheckBoxProgHned");
+    ASSERT_TRUE(waitForMessage(QStringLiteral("Program device: OK")));
+    ASSERT_EQ(unit->counters().perCommand[0x05], 1u);
+    find<QCheckBox>(QStringLiteral("CheckBoxJetIapAll"))->setChecked(true);
+    find<QPushButton>(QStringLiteral("BitBtnJetIapPlus"))->click();
+    EXPECT_EQ(message(), "Program device:");
+    ASSERT_TRUE(waitForMessage(QStringLiteral("Verify device:")));
+    ASSERT_TRUE(waitForMessage(QStringLiteral("Program device: OK")));
+    EXPECT_EQ(unit->counters().perCommand[0x05], 2u);
+    EXPECT_EQ(unit->image()[kJetIap + 99], 101);
+}
