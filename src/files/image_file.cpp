@@ -1,5 +1,7 @@
 #include "image_file.h"
 
+#include "atomic_file.h"
+
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -70,13 +72,7 @@ std::size_t readImageText(std::string_view text, DeviceImage &image)
 
 bool saveImageFile(const std::filesystem::path &path, const DeviceImage &image)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    const std::string text = imageText(image);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
+    return saveAtomically(path, imageText(image)) == SaveResult::Saved;
 }
 
 std::optional<std::size_t> loadImageFile(const std::filesystem::path &path, DeviceImage &image)

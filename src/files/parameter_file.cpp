@@ -1,5 +1,7 @@
 #include "parameter_file.h"
 
+#include "atomic_file.h"
+
 #include "model/fields.h"
 
 #include <array>
@@ -389,13 +391,7 @@ ParameterReadResult readParameterText(std::string_view text, DeviceImage &image,
 bool saveParameterFile(const std::filesystem::path &path, const DeviceImage &image,
                        bool extendedMonitor)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    const std::string text = writeParameterText(image, extendedMonitor);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
+    return saveAtomically(path, writeParameterText(image, extendedMonitor)) == SaveResult::Saved;
 }
 
 std::optional<bool> loadParameterFile(const std::filesystem::path &path, DeviceImage &image,

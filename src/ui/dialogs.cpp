@@ -1,6 +1,7 @@
 #include "dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace velmora::ui {
@@ -36,6 +37,43 @@ void MessageBoxDialogs::notify(QWidget *parent, const QString &text)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->open();
+}
+
+} // namespace velmora::ui
+
+namespace velmora::ui {
+
+namespace {
+const QString kIgnFilter = QStringLiteral("Ignition Parametrs (*.ign)");
+const QString kAllFilter = QStringLiteral("All Files (*)");
+
+QString runFileDialog(QFileDialog &dialog, const QString &start)
+{
+    dialog.setDefaultSuffix(QStringLiteral("ign"));
+    if (!start.trimmed().isEmpty())
+        dialog.selectFile(start);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+} // namespace
+
+QString MessageBoxDialogs::openFileName(QWidget *parent, const QString &start)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({kIgnFilter, kAllFilter});
+    return runFileDialog(dialog, start);
+}
+
+QString MessageBoxDialogs::saveFileName(QWidget *parent, const QString &start)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({kIgnFilter});
+    dialog.selectNameFilter(kIgnFilter);
+    return runFileDialog(dialog, start);
 }
 
 } // namespace velmora::ui

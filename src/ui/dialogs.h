@@ -19,6 +19,10 @@ public:
     // The same box, but it only opens and returns at once: modal to `parent` alone, so the
     // window's timer and the link go on while it is open.
     virtual void notify(QWidget *parent, const QString &text) = 0;
+    // A parameter file to open or to save to, the dialog starting at `start`; empty when the
+    // user cancels. The save dialog asks before it lets an existing file be replaced.
+    virtual QString openFileName(QWidget *parent, const QString &start) = 0;
+    virtual QString saveFileName(QWidget *parent, const QString &start) = 0;
 };
 
 // Shows nothing and declines every question: for tools that drive the window unattended.
@@ -27,6 +31,8 @@ public:
     Answer askYesNoCancel(QWidget *, const QString &) override { return Answer::No; }
     void inform(QWidget *, const QString &) override {}
     void notify(QWidget *, const QString &) override {}
+    QString openFileName(QWidget *, const QString &) override { return {}; }
+    QString saveFileName(QWidget *, const QString &) override { return {}; }
 };
 
 // The real message boxes.
@@ -35,6 +41,8 @@ public:
     Answer askYesNoCancel(QWidget *parent, const QString &text) override;
     void inform(QWidget *parent, const QString &text) override;
     void notify(QWidget *parent, const QString &text) override;
+    QString openFileName(QWidget *parent, const QString &start) override;
+    QString saveFileName(QWidget *parent, const QString &start) override;
 };
 
 } // namespace velmora::ui

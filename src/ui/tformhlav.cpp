@@ -7,6 +7,9 @@
 #include "texts.h"
 #include "up_down.h"
 
+#include "files/atomic_file.h"
+#include "files/parameter_file.h"
+#include "files/parameter_file.h"
 #include "link/link_texts.h"
 #include "link/port_names.h"
 #include "model/identity.h"
@@ -633,6 +636,50 @@ void TFormHlav::MenuNewClick()
     m_gaugeProgram->hide();
     m_file2->clear();
     afterChangeStep();
+}
+
+void TFormHlav::MenuOpenClick()
+{
+    const QString path = m_dialogs.openFileName(this, m_rememberedPath);
+    if (!path.isEmpty()) {
+        bool extended = m_extMonitor->isChecked();
+        const std::optional<bool> accepted =
+            files::loadParameterFile(path.toStdString(), m_image, extended);
+        if (!accepted) {
+            m_dialogs.inform(this, pick(text::kOpenFileError, m_held.language));
+        } else if (!*accepted) {
+            m_dialogs.inform(this, pick(text::kFileVersionError, m_held.language));
+        } else {
+            m_extMonitor->setChecked(extended);
+            applyModelConstants(m_image);
+            afterChangeStep();
+            m_file2->setText(path);
+            m_rememberedPath = path;
+        }
+    }
+    m_hlaseni->hide();
+    m_gaugeProgram->hide();
+}
+
+void TFormHlav::MenuSaveClick()
+{
+    const QString path = m_dialogs.saveFileName(this, m_rememberedPath);
+    if (path.isEmpty())
+        return;
+    files::AtomicFile file(path.toStdString());
+    if (!file.create()) {
+        m_dialogs.inform(this, pick(text::kOpenFileError, m_held.language));
+        return;
+    }
+    takeOverStep();
+    consistencyPass();
+    showStep();
+    if (!file.commit(files::writeParameterText(m_image, m_extMonitor->isChecked()))) {
+        m_dialogs.inform(this, pick(text::kWriteFileError, m_held.language));
+        return;
+    }
+    m_file2->setText(path);
+    m_rememberedPath = path;
 }
 
 void TFormHlav::MenuExitClick()

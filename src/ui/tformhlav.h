@@ -84,7 +84,11 @@ public:
     void FormCreate();
     void FormClose();
     void MenuNewClick();
+    void MenuOpenClick();
+    void MenuSaveClick();
     void MenuExitClick();
+    // The path of the last parameter file opened or saved; both file dialogs start from it.
+    const QString &rememberedPath() const { return m_rememberedPath; }
     void ComboBoxBikeChange(int index);
     void CheckBoxMouseUp();
     void UpDown1Click();
@@ -166,6 +170,7 @@ private:
     std::unique_ptr<Grid> m_grid;
     GridValues m_values;
     bool m_testFlag = false;
+    QString m_rememberedPath;
     bool m_closed = false;
     bool m_alive = true; // false once destruction has begun: late focus events run nothing
     QTimer *m_timer = nullptr;

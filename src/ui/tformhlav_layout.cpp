@@ -232,6 +232,14 @@ void TFormHlav::buildMenus()
     QAction *menuNew = named<QAction>(QStringLiteral("MenuNew"));
     menuNew->setEnabled(true);
     connect(menuNew, &QAction::triggered, this, &TFormHlav::MenuNewClick);
+    const std::pair<const char *, void (TFormHlav::*)()> fileItems[] = {
+        {"MenuOpen", &TFormHlav::MenuOpenClick}, {"MenuSave", &TFormHlav::MenuSaveClick}};
+    for (const auto &[name, handler] : fileItems) {
+        QAction *action = named<QAction>(QString::fromUtf8(name));
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    }
+
     QAction *menuExit = named<QAction>(QStringLiteral("MenuExit"));
     menuExit->setEnabled(true);
     connect(menuExit, &QAction::triggered, this, &TFormHlav::MenuExitClick);
@@ -269,9 +277,15 @@ QWidget *TFormHlav::buildToolBar()
         b->setEnabled(false);
         layout->addWidget(b);
     }
-    auto *newButton = named<QToolButton>(QStringLiteral("SpeedButton6"));
-    newButton->setEnabled(true);
-    connect(newButton, &QToolButton::clicked, this, &TFormHlav::MenuNewClick);
+    const std::pair<const char *, void (TFormHlav::*)()> toolHandlers[] = {
+        {"SpeedButton6", &TFormHlav::MenuNewClick},
+        {"SpeedButton5", &TFormHlav::MenuOpenClick},
+        {"SpeedButton7", &TFormHlav::MenuSaveClick}};
+    for (const auto &[name, handler] : toolHandlers) {
+        auto *tool = named<QToolButton>(QString::fromUtf8(name));
+        tool->setEnabled(true);
+        connect(tool, &QToolButton::clicked, this, handler);
+    }
 
     layout->addSpacing(10);
     QPushButton *read = button(bar, QStringLiteral("Button1"), QStringLiteral("&Read"));
@@ -368,9 +382,9 @@ QWidget *TFormHlav::buildIgnitionPage()
     }
     auto *buttons = new QHBoxLayout;
     QPushButton *minus = button(advance, QStringLiteral("BitBtnIgnMinus"), QStringLiteral("-"));
-    setHint(minus, QStringLiteral("Take off 1 degree of Advance"));
+    setHint(minus, QStringLiteral("Curve A minus|Take off 1 degree of curve A"));
     QPushButton *plus = button(advance, QStringLiteral("BitBtnIgnPlus"), QStringLiteral("+"));
-    setHint(plus, QStringLiteral("Add 1 degree of Advance"));
+    setHint(plus, QStringLiteral("Curve A plus|Add 1 degree of curve A"));
     buttons->addWidget(minus);
     buttons->addWidget(plus);
     buttons->addWidget(checkBox(advance, QStringLiteral("CheckBoxIgnAll"), QStringLiteral("All")));

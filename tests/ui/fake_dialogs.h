@@ -27,6 +27,32 @@ public:
     void inform(QWidget *, const QString &text) override { messages << text; }
     void notify(QWidget *, const QString &text) override { notices << text; }
     QStringList notices;
+
+    // Paths the file dialogs "choose", one per call; an empty one (or none left) cancels.
+    std::deque<QString> openPaths;
+    std::deque<QString> savePaths;
+    QStringList openStarts; // where each dialog was asked to start
+    QStringList saveStarts;
+    QString openFileName(QWidget *, const QString &start) override
+    {
+        openStarts << start;
+        return take(openPaths);
+    }
+    QString saveFileName(QWidget *, const QString &start) override
+    {
+        saveStarts << start;
+        return take(savePaths);
+    }
+
+private:
+    static QString take(std::deque<QString> &paths)
+    {
+        if (paths.empty())
+            return {};
+        QString p = paths.front();
+        paths.pop_front();
+        return p;
+    }
 };
 
 } // namespace velmora::test

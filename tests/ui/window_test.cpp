@@ -223,7 +223,7 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsAndShortcuts)
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuNew"))->isEnabled());
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuExit"))->isEnabled());
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuProgram"))->isEnabled());
-    EXPECT_FALSE(find<QAction>(QStringLiteral("MenuOpen"))->isEnabled());
+    EXPECT_FALSE(find<QAction>(QStringLiteral("MenuPrint"))->isEnabled());
 }
 
 TEST_F(WindowTest, StartsWithModelZeroDefaultsCentred)
