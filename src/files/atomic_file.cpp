@@ -10,7 +10,10 @@ namespace velmora::files {
 
 AtomicFile::AtomicFile(std::filesystem::path target) : m_target(std::move(target)) {}
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
 
 bool AtomicFile::create()
 {

@@ -38,7 +38,10 @@ std::size_t mapStart(InjectionMap map)
     return kJetIap;
 }
 
-std::size_t cellOf(int row, int column) { return static_cast<std::size_t>(10 * row + column); }
+std::size_t cellOf(int row, int column)
+{
+    return static_cast<std::size_t>(10 * row + column);
+}
 
 bool coupled(const DeviceImage &image, InjectionMap map)
 {

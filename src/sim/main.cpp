@@ -2,6 +2,8 @@
 // script without hardware.
 
 #include "files/image_file.h"
+#include "files/parameter_file.h"
+#include "model/parameter_set.h"
 #include "sim/block_store.h"
 #include "sim/pty_unit.h"
 #include "sim/unit_options.h"
@@ -75,10 +77,17 @@ int main(int argc, char **argv)
 
     BlockStore store(options.identity);
     if (options.imageFile) {
-        // Bytes the file does not reach keep the default image's values.
+        // A parameter file sets the fields it names and its model's constants; an image file
+        // sets the bytes it reaches. Either way the rest keeps the default image's values.
         velmora::DeviceImage image = store.image();
-        if (!velmora::files::loadImageFile(*options.imageFile, image))
+        bool extendedMonitor = false;
+        if (velmora::files::loadParameterFile(*options.imageFile, image, extendedMonitor)
+                .value_or(false)) {
+            velmora::applyModelConstants(image);
+            velmora::consistencyPass(image);
+        } else if (!velmora::files::loadImageFile(*options.imageFile, image)) {
             return usageError("cannot read the image file " + *options.imageFile);
+        }
         store.setImage(image);
         if (!options.fileIdentity)
             store.setIdentity(options.identity);

@@ -357,8 +357,9 @@ Identity (block 0):
   --models HEX            model bitmap byte, bit m accepts model m (1F)
   --long-name TEXT        long name of up to 30 characters, written over map bytes 16..
 Image:
-  --image FILE            up to 600 decimal numbers, image bytes 0..599 (default: model-0
-                          defaults); block 0 comes from the identity options ...
+  --image FILE            a parameter file (.ign), or up to 600 decimal numbers for image
+                          bytes 0..599 (default: model-0 defaults); block 0 comes from the
+                          identity options ...
   --file-identity         ... unless this is given
 Line:
   --pace / --no-pace      take as long as a 57600-baud line would (on)

@@ -24,9 +24,10 @@ inline constexpr Triple kFileVersionError{"Neshodná verze souboru *.ign!",
                                           "Unmatched version of *.ign file!",
                                           "Uneinig Version der Datendatei *.ign!"};
 // A save that could not be completed; the file that stood there is kept.
-inline constexpr Triple kWriteFileError{"Chyba při zápisu souboru! Původní soubor zůstal beze změny.",
-                                        "Write file error! The previous file is unchanged.",
-                                        "Fehler beim Schreiben der Datei! Die alte Datei bleibt unverändert."};
+inline constexpr Triple kWriteFileError{
+    "Chyba při zápisu souboru! Původní soubor zůstal beze změny.",
+    "Write file error! The previous file is unchanged.",
+    "Fehler beim Schreiben der Datei! Die alte Datei bleibt unverändert."};
 } // namespace text
 
 } // namespace velmora::ui

@@ -9,16 +9,15 @@
 
 #include "files/atomic_file.h"
 #include "files/parameter_file.h"
-#include "files/parameter_file.h"
 #include "link/link_texts.h"
 #include "link/port_names.h"
 #include "model/identity.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QCheckBox>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -147,9 +146,8 @@ void TFormHlav::bindMapOperations()
     }
     for (std::uint8_t mode = 0; mode < m_tpModeItems.size(); ++mode) {
         m_tpModeItems[mode]->setEnabled(true);
-        connect(m_tpModeItems[mode], &QAction::triggered, this, [this, mode] {
-            MenuTpNormalClick(mode);
-        });
+        connect(m_tpModeItems[mode], &QAction::triggered, this,
+                [this, mode] { MenuTpNormalClick(mode); });
     }
 }
 
@@ -172,16 +170,16 @@ LiveCell TFormHlav::liveCell() const
 void TFormHlav::curveStep(int direction)
 {
     takeOverStep();
-    stepIgnitionCurve(m_image, direction, named<QCheckBox>(QStringLiteral("CheckBoxIgnAll"))->isChecked(),
-                      liveCell());
+    stepIgnitionCurve(m_image, direction,
+                      named<QCheckBox>(QStringLiteral("CheckBoxIgnAll"))->isChecked(), liveCell());
     afterChangeStep();
 }
 
 void TFormHlav::servoStep(int direction)
 {
     takeOverStep();
-    stepServoCurve(m_image, direction, named<QCheckBox>(QStringLiteral("CheckBoxPrivAll"))->isChecked(),
-                   liveCell());
+    stepServoCurve(m_image, direction,
+                   named<QCheckBox>(QStringLiteral("CheckBoxPrivAll"))->isChecked(), liveCell());
     afterChangeStep();
 }
 
@@ -196,16 +194,46 @@ void TFormHlav::mapStep(InjectionMap map, int direction)
     afterChangeStep();
 }
 
-void TFormHlav::CurveMinusClick() { curveStep(-1); }
-void TFormHlav::CurvePlusClick() { curveStep(+1); }
-void TFormHlav::BitBtnServoMinusClick() { servoStep(-1); }
-void TFormHlav::BitBtnServoPlusClick() { servoStep(+1); }
-void TFormHlav::BitBtnJetTpsMinusClick() { mapStep(InjectionMap::Tp14, -1); }
-void TFormHlav::BitBtnJetTpsPlusClick() { mapStep(InjectionMap::Tp14, +1); }
-void TFormHlav::BitBtnJetTpsMinusiClick() { mapStep(InjectionMap::Tp23, -1); }
-void TFormHlav::BitBtnJetTpsPlusiClick() { mapStep(InjectionMap::Tp23, +1); }
-void TFormHlav::BitBtnJetIapMinusClick() { mapStep(InjectionMap::Iap, -1); }
-void TFormHlav::BitBtnJetIapPlusClick() { mapStep(InjectionMap::Iap, +1); }
+void TFormHlav::CurveMinusClick()
+{
+    curveStep(-1);
+}
+void TFormHlav::CurvePlusClick()
+{
+    curveStep(+1);
+}
+void TFormHlav::BitBtnServoMinusClick()
+{
+    servoStep(-1);
+}
+void TFormHlav::BitBtnServoPlusClick()
+{
+    servoStep(+1);
+}
+void TFormHlav::BitBtnJetTpsMinusClick()
+{
+    mapStep(InjectionMap::Tp14, -1);
+}
+void TFormHlav::BitBtnJetTpsPlusClick()
+{
+    mapStep(InjectionMap::Tp14, +1);
+}
+void TFormHlav::BitBtnJetTpsMinusiClick()
+{
+    mapStep(InjectionMap::Tp23, -1);
+}
+void TFormHlav::BitBtnJetTpsPlusiClick()
+{
+    mapStep(InjectionMap::Tp23, +1);
+}
+void TFormHlav::BitBtnJetIapMinusClick()
+{
+    mapStep(InjectionMap::Iap, -1);
+}
+void TFormHlav::BitBtnJetIapPlusClick()
+{
+    mapStep(InjectionMap::Iap, +1);
+}
 
 void TFormHlav::CSpinButtonUpClick(InjectionMap map, int column)
 {
@@ -244,8 +272,14 @@ void TFormHlav::toolsStep(int direction)
     }
 }
 
-void TFormHlav::MenuToolsMinusClick() { toolsStep(-1); }
-void TFormHlav::MenuToolsPlusClick() { toolsStep(+1); }
+void TFormHlav::MenuToolsMinusClick()
+{
+    toolsStep(-1);
+}
+void TFormHlav::MenuToolsPlusClick()
+{
+    toolsStep(+1);
+}
 
 void TFormHlav::BitBtnTps0Click()
 {

@@ -5,8 +5,8 @@
 #include "link/link.h"
 #include "link/qt_serial_port.h"
 #include "model/device_image.h"
-#include "model/map_operations.h"
 #include "model/grid_steps.h"
+#include "model/map_operations.h"
 #include "model/parameter_set.h"
 
 #include <QMainWindow>

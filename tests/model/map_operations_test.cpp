@@ -7,8 +7,8 @@
 
 using namespace velmora;
 using namespace velmora::layout;
-using velmora::test::bytesAt;
 using velmora::test::Bytes;
+using velmora::test::bytesAt;
 using velmora::test::differences;
 using velmora::test::put;
 

@@ -96,8 +96,7 @@ TEST_F(FileCommandsTest, SaveWritesWhatTheWindowShows)
     dialogs.savePaths = {path("mine.ign")};
     find<QAction>(QStringLiteral("MenuSave"))->trigger();
     EXPECT_EQ(at(kAdvance + 1), 19);
-    EXPECT_EQ(contents(path("mine.ign")),
-              files::writeParameterText(window->image(), false));
+    EXPECT_EQ(contents(path("mine.ign")), files::writeParameterText(window->image(), false));
     EXPECT_EQ(fileLabel()->text(), path("mine.ign"));
     EXPECT_EQ(window->rememberedPath(), path("mine.ign"));
 
