@@ -1,5 +1,7 @@
 #include "settings_file.h"
 
+#include "atomic_file.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
@@ -215,17 +217,7 @@ bool SettingsFile::save(const std::filesystem::path &path) const
     std::error_code error;
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path(), error);
-    try {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        const std::string content = text();
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        return !out.fail();
-    } catch (const std::exception &) {
-        return false;
-    }
+    return saveAtomically(path, text()) == SaveResult::Saved;
 }
 
 std::filesystem::path defaultSettingsPath()

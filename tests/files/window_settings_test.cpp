@@ -1,0 +1,65 @@
+#include "files/window_settings.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace velmora::files;
+
+TEST(WindowSettings, FifteenKeysInOrderWithTheirLiteralNames)
+{
+    SettingsFile file = SettingsFile::fromText("[PORTS]\nCOM1=/dev/ttyUSB0\n");
+    WindowSettings s;
+    s.left = 10;
+    s.top = 20;
+    s.comPort = 3;
+    s.language = 2;
+    s.file = "/home/me/a b.ign";
+    s.iniDir = "/home/me/a b.ign";
+    s.page = 4;
+    s.tp23All = true;
+    writeWindowSettings(file, s);
+    EXPECT_EQ(file.text(), "[PORTS]\nCOM1=/dev/ttyUSB0\n\n[FORM_HLAV]\nLeft=10\nTop=20\nHeight=825\n"
+                           "Width=973\nComPort=3\nLanguage=2\nFile=/home/me/a b.ign\n"
+                           "IniDir=/home/me/a b.ign\nPageControl1->ActivePageIndex=4\n"
+                           "CheckBoxExtMonitor->Checked=0\nCheckBoxIgnAll->Checked=0\n"
+                           "CheckBoxJetTpsAll->Checked=0\nCheckBoxJetTpsAlli->Checked=1\n"
+                           "CheckBoxJetIapAll->Checked=0\nCheckBoxPrivAll->Checked=0\n");
+    WindowSettings back;
+    readWindowSettings(SettingsFile::fromText(file.text()), back);
+    EXPECT_EQ(back.left, 10);
+    EXPECT_EQ(back.comPort, 3);
+    EXPECT_EQ(back.language, 2);
+    EXPECT_EQ(back.file, s.file);
+    EXPECT_EQ(back.page, 4);
+    EXPECT_TRUE(back.tp23All);
+    EXPECT_FALSE(back.servoAll);
+}
+
+TEST(WindowSettings, MissingOrBadValuesKeepTheDefaults)
+{
+    WindowSettings s;
+    readWindowSettings(SettingsFile::fromText("[FORM_HLAV]\r\nLeft=12x\r\nComPort=268\r\n"
+                                              "Language=7\r\nHeight=\r\n"
+                                              "CheckBoxPrivAll->Checked=5\r\n"),
+                       s);
+    EXPECT_FALSE(s.left.has_value());
+    EXPECT_EQ(s.height, 825);
+    EXPECT_EQ(s.comPort, 12); // low 8 bits; the consistency pass makes it COM1
+    EXPECT_EQ(s.language, 7);
+    EXPECT_TRUE(s.servoAll);
+    EXPECT_FALSE(s.top.has_value());
+}
+
+TEST(WindowSettings, TestSwitchNeedsTheExactWord)
+{
+    velmora::test::TempFolder folder;
+    const auto path = testSwitchPath(folder.path() / "Velmora05.ini");
+    EXPECT_FALSE(readTestSwitch(path)); // no file
+    std::ofstream(path) << "some words\nTEST_ENABLE  more";
+    EXPECT_TRUE(readTestSwitch(path));
+    std::ofstream(path) << "test_enable TEST_ENABLED xTEST_ENABLE";
+    EXPECT_FALSE(readTestSwitch(path));
+    EXPECT_EQ(parameterImagePath(folder.path() / "Velmora05.ini").filename(), "_Velmora05.ini");
+}
