@@ -84,6 +84,9 @@ public:
     void startTuningWrite(std::uint8_t block);
     bool tuningWritePending() const { return m_tuningWrite; }
 
+    // Keeps the message line up for its full time again, as a new message does.
+    void holdMessageLine() { m_messageTimer = kMessageTicks; }
+
     void ReadComPort();
     void HandleBlockReply(std::span<const std::uint8_t> reply);
     void SendBlockRequest();

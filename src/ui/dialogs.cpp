@@ -1,6 +1,10 @@
 #include "dialogs.h"
 
+#include "printing.h"
+
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -74,6 +78,23 @@ QString MessageBoxDialogs::saveFileName(QWidget *parent, const QString &start)
     dialog.setNameFilters({kIgnFilter});
     dialog.selectNameFilter(kIgnFilter);
     return runFileDialog(dialog, start);
+}
+
+} // namespace velmora::ui
+
+namespace velmora::ui {
+
+QString MessageBoxDialogs::printPicture(QWidget *, const QImage &picture)
+{
+    if (velmora::ui::printPicture(picture, QString()))
+        return {};
+    const QString pdf = fallbackPdfPath();
+    return velmora::ui::printPicture(picture, pdf) ? pdf : QString();
+}
+
+void MessageBoxDialogs::openDocument(const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace velmora::ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 class QWidget;
@@ -23,6 +24,11 @@ public:
     // user cancels. The save dialog asks before it lets an existing file be replaced.
     virtual QString openFileName(QWidget *parent, const QString &start) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &start) = 0;
+    // Prints the window's picture; returns the PDF file it went to when there was no printer,
+    // empty when it went to the printer.
+    virtual QString printPicture(QWidget *parent, const QImage &picture) = 0;
+    // Opens a document with the desktop's viewer and returns at once.
+    virtual void openDocument(const QString &path) = 0;
 };
 
 // Shows nothing and declines every question: for tools that drive the window unattended.
@@ -33,6 +39,8 @@ public:
     void notify(QWidget *, const QString &) override {}
     QString openFileName(QWidget *, const QString &) override { return {}; }
     QString saveFileName(QWidget *, const QString &) override { return {}; }
+    QString printPicture(QWidget *, const QImage &) override { return {}; }
+    void openDocument(const QString &) override {}
 };
 
 // The real message boxes.
@@ -43,6 +51,8 @@ public:
     void notify(QWidget *parent, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &start) override;
     QString saveFileName(QWidget *parent, const QString &start) override;
+    QString printPicture(QWidget *parent, const QImage &picture) override;
+    void openDocument(const QString &path) override;
 };
 
 } // namespace velmora::ui

@@ -8,6 +8,7 @@
 #include "up_down.h"
 
 #include "files/atomic_file.h"
+#include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "link/link_texts.h"
 #include "link/port_names.h"
@@ -32,7 +33,8 @@ namespace velmora::ui {
 
 TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_arguments(arguments),
-      m_settings(files::SettingsFile::load(files::defaultSettingsPath())),
+      m_settingsPath(files::defaultSettingsPath()),
+      m_settings(files::SettingsFile::load(m_settingsPath)),
       m_link(std::make_unique<link::Link>(m_image, *this))
 {
     setObjectName(QStringLiteral("FormHlav"));
@@ -314,6 +316,7 @@ void TFormHlav::FormCreate()
     m_held.comPort = 1;
     applyDefaults(m_image);
     centreOnScreen();
+    loadSettings();
     applyModelConstants(m_image);
     if (!m_arguments.isEmpty()) {
         const QString &first = m_arguments.first();
@@ -329,8 +332,10 @@ void TFormHlav::FormCreate()
     OpenComPort();
     for (int n = 1; n <= 10; ++n)
         m_comItems[n - 1]->setChecked(n == m_held.comPort);
+    setLanguage(m_held.language);
     for (QWidget *w : m_startHidden)
         w->hide();
+    m_testFlag = files::readTestSwitch(files::testSwitchPath(m_settingsPath));
     for (QLabel *label : m_testLabels)
         label->setVisible(m_testFlag);
 }
@@ -340,6 +345,71 @@ void TFormHlav::FormClose()
     CloseComPort();
     takeOverStep();
     velmora::consistencyPass(m_image, m_held);
+    saveSettings();
+}
+
+namespace {
+// The check boxes kept between runs, by their settings member.
+const std::pair<bool files::WindowSettings::*, const char *> kKeptBoxes[] = {
+    {&files::WindowSettings::extendedMonitor, "CheckBoxExtMonitor"},
+    {&files::WindowSettings::ignitionAll, "CheckBoxIgnAll"},
+    {&files::WindowSettings::tp14All, "CheckBoxJetTpsAll"},
+    {&files::WindowSettings::tp23All, "CheckBoxJetTpsAlli"},
+    {&files::WindowSettings::iapAll, "CheckBoxJetIapAll"},
+    {&files::WindowSettings::servoAll, "CheckBoxPrivAll"},
+};
+} // namespace
+
+void TFormHlav::loadSettings()
+{
+    // What the window holds now stands for every key the file lacks.
+    files::WindowSettings s;
+    s.left = x();
+    s.top = y();
+    s.height = height();
+    s.width = width();
+    s.comPort = m_held.comPort;
+    s.language = m_held.language;
+    s.file = m_file2->text().toStdString();
+    s.iniDir = m_rememberedPath.toStdString();
+    s.page = m_pages->currentIndex();
+    for (const auto &[member, name] : kKeptBoxes)
+        s.*member = named<QCheckBox>(QString::fromUtf8(name))->isChecked();
+
+    files::readWindowSettings(m_settings, s);
+
+    move(static_cast<int>(*s.left), static_cast<int>(*s.top));
+    resize(static_cast<int>(s.width), static_cast<int>(s.height));
+    m_held.comPort = s.comPort;
+    m_held.language = s.language;
+    m_file2->setText(QString::fromStdString(s.file));
+    m_rememberedPath = QString::fromStdString(s.iniDir);
+    if (s.page >= 0 && s.page < m_pages->count())
+        m_pages->setCurrentIndex(static_cast<int>(s.page));
+    for (const auto &[member, name] : kKeptBoxes)
+        named<QCheckBox>(QString::fromUtf8(name))->setChecked(s.*member);
+
+    files::loadImageFile(files::parameterImagePath(m_settingsPath), m_image);
+}
+
+void TFormHlav::saveSettings()
+{
+    files::WindowSettings s;
+    s.left = x();
+    s.top = y();
+    s.height = height();
+    s.width = width();
+    s.comPort = m_held.comPort;
+    s.language = m_held.language;
+    s.file = m_file2->text().toStdString();
+    s.iniDir = m_rememberedPath.toStdString();
+    s.page = m_pages->currentIndex();
+    for (const auto &[member, name] : kKeptBoxes)
+        s.*member = named<QCheckBox>(QString::fromUtf8(name))->isChecked();
+    files::writeWindowSettings(m_settings, s);
+    // Failures at exit are not reported; both files are replaced whole or not at all.
+    m_settings.save(m_settingsPath);
+    files::saveImageFile(files::parameterImagePath(m_settingsPath), m_image);
 }
 
 void TFormHlav::OpenComPort()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/settings_file.h"
+#include "files/window_settings.h"
 #include "grid.h"
 #include "link/link.h"
 #include "link/qt_serial_port.h"
@@ -87,6 +88,17 @@ public:
     void MenuOpenClick();
     void MenuSaveClick();
     void MenuExitClick();
+    void SpeedButtonPrintClick();
+    void MenuAboutClick();
+    void MenuContensClick();
+    void MenuEnglishClick();
+    void MenuCzechClick();
+    void MenuGermanClick();
+    // The texts of one language into every control, then the TP page captions.
+    void setLanguage(std::uint8_t language);
+    // The About text of a language, and the manual it opens (empty when none is found).
+    static QString aboutText(std::uint8_t language);
+    static QString manualPath(std::uint8_t language);
     // The path of the last parameter file opened or saved; both file dialogs start from it.
     const QString &rememberedPath() const { return m_rememberedPath; }
     void ComboBoxBikeChange(int index);
@@ -151,6 +163,10 @@ private:
     void mapStep(InjectionMap map, int direction);
     void toolsStep(int direction);
     void centreOnScreen();
+    void loadSettings();
+    void setPrintMode(bool printing);
+    std::vector<QWidget *> printHiddenControls() const;
+    void saveSettings();
 
     void applyDependentRules();
     void bindMonitorLabels();
@@ -164,6 +180,7 @@ private:
     QStringList m_arguments;
     DeviceImage m_image;
     HeldSettings m_held{0, 1};
+    std::filesystem::path m_settingsPath;
     files::SettingsFile m_settings;
     link::QtSerialPort m_serial;
     std::unique_ptr<link::Link> m_link;

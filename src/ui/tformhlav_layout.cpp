@@ -233,7 +233,14 @@ void TFormHlav::buildMenus()
     menuNew->setEnabled(true);
     connect(menuNew, &QAction::triggered, this, &TFormHlav::MenuNewClick);
     const std::pair<const char *, void (TFormHlav::*)()> fileItems[] = {
-        {"MenuOpen", &TFormHlav::MenuOpenClick}, {"MenuSave", &TFormHlav::MenuSaveClick}};
+        {"MenuOpen", &TFormHlav::MenuOpenClick},
+        {"MenuSave", &TFormHlav::MenuSaveClick},
+        {"MenuPrint", &TFormHlav::SpeedButtonPrintClick},
+        {"MenuEnglish", &TFormHlav::MenuEnglishClick},
+        {"MenuCzech", &TFormHlav::MenuCzechClick},
+        {"MenuGerman", &TFormHlav::MenuGermanClick},
+        {"MenuContens", &TFormHlav::MenuContensClick},
+        {"MenuAbout", &TFormHlav::MenuAboutClick}};
     for (const auto &[name, handler] : fileItems) {
         QAction *action = named<QAction>(QString::fromUtf8(name));
         action->setEnabled(true);
@@ -280,7 +287,8 @@ QWidget *TFormHlav::buildToolBar()
     const std::pair<const char *, void (TFormHlav::*)()> toolHandlers[] = {
         {"SpeedButton6", &TFormHlav::MenuNewClick},
         {"SpeedButton5", &TFormHlav::MenuOpenClick},
-        {"SpeedButton7", &TFormHlav::MenuSaveClick}};
+        {"SpeedButton7", &TFormHlav::MenuSaveClick},
+        {"SpeedButtonPrint", &TFormHlav::SpeedButtonPrintClick}};
     for (const auto &[name, handler] : toolHandlers) {
         auto *tool = named<QToolButton>(QString::fromUtf8(name));
         tool->setEnabled(true);

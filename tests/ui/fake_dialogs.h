@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ui/dialogs.h"
+#include "ui/printing.h"
 
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 namespace velmora::test {
 
@@ -43,6 +45,23 @@ public:
         saveStarts << start;
         return take(savePaths);
     }
+
+    // Pages go into a PDF in `pdfFolder` (when set), as on a machine without a printer.
+    QString pdfFolder;
+    QList<QImage> printed;
+    std::function<void(QWidget *)> whilePrinting; // looks at the window in print mode
+    QString printPicture(QWidget *parent, const QImage &picture) override
+    {
+        printed << picture;
+        if (whilePrinting)
+            whilePrinting(parent);
+        if (pdfFolder.isEmpty())
+            return {};
+        const QString pdf = pdfFolder + QStringLiteral("/page%1.pdf").arg(printed.size());
+        return ui::printPicture(picture, pdf) ? pdf : QString();
+    }
+    QStringList documents;
+    void openDocument(const QString &path) override { documents << path; }
 
 private:
     static QString take(std::deque<QString> &paths)

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -19,8 +20,12 @@ namespace velmora::test {
 // A fresh main window per test, shown and active so focus moves as it does for a user.
 class WindowTest : public ::testing::Test {
 protected:
+    // Every test starts without settings of its own; a window closed and opened again within a
+    // test finds what the first one saved.
     void open(const QStringList &arguments = {})
     {
+        window.reset();
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         window = std::make_unique<ui::TFormHlav>(dialogs, arguments);
     }
     void openShown(const QStringList &arguments = {})
@@ -66,6 +71,7 @@ protected:
 
     std::uint8_t at(std::size_t offset) const { return window->image()[offset]; }
 
+    QTemporaryDir config;
     FakeDialogs dialogs;
     std::unique_ptr<ui::TFormHlav> window;
 };

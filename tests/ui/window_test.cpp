@@ -165,7 +165,7 @@ TEST_F(WindowTest, EveryNamedControlExists)
 
 TEST_F(WindowTest, MenusCarryTheirCaptionsAndShortcuts)
 {
-    open();
+    open({QStringLiteral("ENGLISH")});
     struct Expected {
         const char *name;
         const char *caption;
@@ -182,16 +182,16 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsAndShortcuts)
         {"MenuRead", "&Read", QKeySequence(Qt::Key_F7)},
         {"MenuVerify", "&Verify", QKeySequence(Qt::Key_F8)},
         {"MenuProgram", "&Program", QKeySequence(Qt::Key_F9)},
-        {"MenuTpNormal", "Normal", QKeySequence()},
-        {"MenuTpConnected", "Connected", QKeySequence()},
+        {"MenuTpNormal", "Separate", QKeySequence()},
+        {"MenuTpConnected", "Coupled", QKeySequence()},
         {"MenuTP14", "TP14->TP23", QKeySequence()},
         {"MenuTP23", "TP23->TP14", QKeySequence()},
         {"MenuToolsMinus", "Minus ", QKeySequence(Qt::Key_F4)},
         {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5)},
-        {"MenuEnglish", "&English", QKeySequence()},
+        {"MenuEnglish", "English", QKeySequence()},
         {"MenuCzech", "&Czech", QKeySequence()},
         {"MenuGerman", "&German", QKeySequence()},
-        {"MenuContens", "&Contens", QKeySequence(Qt::Key_F1)},
+        {"MenuContens", "&Contents...", QKeySequence(Qt::Key_F1)},
         {"MenuAbout", "&About...", QKeySequence()},
     };
     for (const Expected &e : items) {
@@ -201,7 +201,7 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsAndShortcuts)
         EXPECT_EQ(action->shortcut(), e.shortcut) << e.name;
     }
     const char *menus[][2] = {{"MenuFile", "&File"},     {"MenuCom", "&Com"},
-                              {"MenuDevice", "&Device"}, {"MenuTPmode", "TP mode"},
+                              {"MenuDevice", "&Device"}, {"MenuTPmode", "TP map mode"},
                               {"MenuTools", "Tools"},    {"MenuLanguage", "&Language"},
                               {"MenuHelp", "&Help"}};
     for (const auto &m : menus)
@@ -215,15 +215,19 @@ TEST_F(WindowTest, MenusCarryTheirCaptionsAndShortcuts)
 
     // Hints: short part as tooltip, long part in the status bar.
     auto *open = find<QWidget>(QStringLiteral("SpeedButton5"));
-    EXPECT_EQ(open->toolTip(), "Open");
+    EXPECT_EQ(open->toolTip(), "Open file with parametrs");
     EXPECT_EQ(open->statusTip(), "Open file with parametrs");
+    auto *rpm = find<QWidget>(QStringLiteral("Label1"));
+    EXPECT_EQ(rpm->toolTip(), "Round per Minute");
+    EXPECT_EQ(rpm->statusTip(), "Speed - Round per Minute");
     EXPECT_EQ(find<QAction>(QStringLiteral("MenuExit"))->statusTip(), "End of program");
 
     // Items whose commands do not exist yet cannot be chosen.
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuNew"))->isEnabled());
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuExit"))->isEnabled());
     EXPECT_TRUE(find<QAction>(QStringLiteral("MenuProgram"))->isEnabled());
-    EXPECT_FALSE(find<QAction>(QStringLiteral("MenuPrint"))->isEnabled());
+    for (const char *name : {"MenuPrint", "MenuAbout", "MenuContens", "MenuGerman"})
+        EXPECT_TRUE(find<QAction>(QString::fromUtf8(name))->isEnabled()) << name;
 }
 
 TEST_F(WindowTest, StartsWithModelZeroDefaultsCentred)
@@ -239,7 +243,9 @@ TEST_F(WindowTest, StartsWithModelZeroDefaultsCentred)
     const QRect screen = window->screen()->geometry();
     EXPECT_EQ(window->pos(), QPoint(screen.left() + (screen.width() - 973) / 2,
                                     screen.top() + (screen.height() - 825) / 2));
-    EXPECT_EQ(window->windowTitle(), "Programming of Velmora 05");
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Programování jednotky Velmora 05"));
+    EXPECT_TRUE(find<QAction>(QStringLiteral("MenuCzech"))->isChecked());
+    EXPECT_FALSE(find<QAction>(QStringLiteral("MenuEnglish"))->isChecked());
 
     EXPECT_EQ(edit("Edit1")->text(), "1000");
     EXPECT_EQ(edit("EditOmez2")->text(), "14,000");

@@ -1,0 +1,185 @@
+// Printing, About and Help.
+#include "tformhlav.h"
+
+#include "dialogs.h"
+#include "gauge.h"
+#include "languages.h"
+#include "texts.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTime>
+
+namespace velmora::ui {
+
+namespace {
+
+constexpr int kProgramVersion = 43;
+
+// Recorded when this file is compiled: "Oct  4 2005" and "10:07:40".
+constexpr const char *kBuildDate = __DATE__;
+constexpr const char *kBuildTime = __TIME__;
+
+constexpr Triple kAboutFormat{
+    "Program pro nastavování zapalování           \n\n%1\n\n%2\n\nVerze - %3",
+    "Programm for setting of ignition            \n\n%1\n\n%2\n\nVersion - %3",
+    "Program für der Adjustierung der Zündung        \n\n%1\n\n%2\n\nVersion - %3"};
+
+constexpr const char *kMakerLines = "\n\nVelmora 05 configurator, an open-source project\n\n"
+                                    "Contact:\n\n"
+                                    "Project home\nthe repository this program is built from\n\n"
+                                    "Questions and reports\nthe issue tracker of that repository";
+
+constexpr Triple kPrintPrefix{"Datum a čas tisku:  ", "Date and Time of printing:  ",
+                              "Date and Time of printing:  "};
+
+constexpr Triple kManualSuffix{"_cz", "_en", "_de"};
+
+} // namespace
+
+QString TFormHlav::aboutText(std::uint8_t language)
+{
+    return pick(kAboutFormat, language)
+               .arg(QLatin1String(kBuildDate), QLatin1String(kBuildTime))
+               .arg(kProgramVersion) +
+           QString::fromUtf8(kMakerLines);
+}
+
+void TFormHlav::setLanguage(std::uint8_t language)
+{
+    m_held.language = language;
+    applyLanguage(this, language);
+    tpModeDisplay();
+}
+
+void TFormHlav::MenuEnglishClick() { setLanguage(1); }
+void TFormHlav::MenuCzechClick() { setLanguage(0); }
+void TFormHlav::MenuGermanClick() { setLanguage(2); }
+
+void TFormHlav::MenuAboutClick() { m_dialogs.inform(this, aboutText(m_held.language)); }
+
+QString TFormHlav::manualPath(std::uint8_t language)
+{
+    // The manuals lie in the program's documentation folder, named by their language suffix.
+    const QString program = QCoreApplication::applicationDirPath();
+    const QStringList folders{program + QStringLiteral("/doc"),
+                              program + QStringLiteral("/../share/doc/velmora")};
+    const QString pattern = QStringLiteral("*%1.doc").arg(QLatin1String(kManualSuffix.pick(language)));
+    for (const QString &folder : folders) {
+        const QStringList found = QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
+        if (!found.isEmpty())
+            return QDir(folder).absoluteFilePath(found.first());
+    }
+    return {};
+}
+
+void TFormHlav::MenuContensClick()
+{
+    const QString manual = manualPath(m_held.language);
+    if (!manual.isEmpty())
+        m_dialogs.openDocument(manual); // a missing manual shows nothing
+}
+
+std::vector<QWidget *> TFormHlav::printHiddenControls() const
+{
+    QStringList names{QStringLiteral("StatusBar1"),    QStringLiteral("ImageLogo"),
+                      QStringLiteral("GroupBoxToolBar"), QStringLiteral("LabelSpojeni"),
+                      QStringLiteral("LabelBarGraf1"), QStringLiteral("LabelBarGraf2"),
+                      QStringLiteral("LabelBarGraf3"), QStringLiteral("CGaugeRpm"),
+                      QStringLiteral("CGaugeTps"),     QStringLiteral("CGaugeLambda"),
+                      QStringLiteral("CGaugeVoda"),    QStringLiteral("CGaugeDuty"),
+                      QStringLiteral("BitBtnIgnMinus"), QStringLiteral("BitBtnIgnPlus"),
+                      QStringLiteral("CheckBoxIgnAll"), QStringLiteral("UpDownOmez2"),
+                      QStringLiteral("UpDown46"),      QStringLiteral("UpDownIapToTps")};
+    for (int i = 1; i <= 10; ++i) {
+        names << QStringLiteral("UpDown%1").arg(i) << QStringLiteral("UpDown%1").arg(i + 10)
+              << QStringLiteral("UpDownRpmTps%1").arg(i) << QStringLiteral("UpDownRpmTps%1i").arg(i)
+              << QStringLiteral("UpDownRpmIap%1").arg(i) << QStringLiteral("UpDownRpmPriv%1").arg(i)
+              << QStringLiteral("UpDownNapPriv%1").arg(i);
+    }
+    for (int e = 0; e < 100; ++e)
+        names << QStringLiteral("UpDown%1").arg(50 + e) << QStringLiteral("UpDown%1i").arg(50 + e)
+              << QStringLiteral("UpDown%1").arg(160 + e);
+    const std::tuple<int, const char *, const char *> spinGroups[] = {
+        {1, "", "BitBtnJetTps%1%2"}, {1, "i", "BitBtnJetTps%1%2"}, {11, "", "BitBtnJetIap%1%2"}};
+    for (const auto &[first, suffix, buttons] : spinGroups) {
+        for (int c = 0; c < 10; ++c)
+            names << QStringLiteral("CSpinButton%1%2").arg(first + c).arg(QLatin1String(suffix));
+        names << QString::fromUtf8(buttons).arg(QStringLiteral("Minus"), QLatin1String(suffix))
+              << QString::fromUtf8(buttons).arg(QStringLiteral("Plus"), QLatin1String(suffix));
+        names << (first == 11 ? QStringLiteral("CheckBoxJetIapAll")
+                              : QStringLiteral("CheckBoxJetTpsAll") + QLatin1String(suffix));
+    }
+    names << QStringLiteral("UpDownPrivHyster") << QStringLiteral("BitBtnServoMinus")
+          << QStringLiteral("BitBtnServoPlus") << QStringLiteral("CheckBoxPrivAll");
+    for (const char *t : {"_10", "20", "50", "80", "110"})
+        names << QStringLiteral("UpDownVoda") + QLatin1String(t);
+    for (const char *t : {"_10", "20", "50", "80", "110"})
+        names << QStringLiteral("UpDownVzduch") + QLatin1String(t);
+    for (int k = 1; k <= 4; ++k)
+        names << QStringLiteral("UpDownSyticCas%1").arg(k);
+    for (int k = 0; k <= 3; ++k)
+        names << QStringLiteral("UpDownSyticKorekce%1").arg(k);
+    names << QStringLiteral("BitBtnTps0") << QStringLiteral("BitBtnTps100")
+          << QStringLiteral("UpDownTps0") << QStringLiteral("UpDownTps100")
+          << QStringLiteral("UpDownStartJet") << QStringLiteral("UpDownAkcelPrah")
+          << QStringLiteral("UpDownAkcelJet") << QStringLiteral("UpDownChlazeni")
+          << QStringLiteral("UpDownKlapkaSani") << QStringLiteral("CheckBoxExtMonitor");
+    for (const char *t : {"Lambda", "Hyster", "Rpm", "Tps", "Cas"})
+        names << QStringLiteral("UpDownLadeni") + QLatin1String(t);
+
+    std::vector<QWidget *> controls;
+    controls.reserve(static_cast<std::size_t>(names.size()));
+    for (const QString &name : names)
+        if (QWidget *w = named<QWidget>(name))
+            controls.push_back(w);
+    return controls;
+}
+
+void TFormHlav::setPrintMode(bool printing)
+{
+    for (QWidget *w : printHiddenControls())
+        w->setVisible(!printing);
+    for (std::size_t i = 0; i < kRowLabelCount; ++i)
+        setBackground(m_grid->editTable()[i], Qt::white);
+    QTabBar *tabs = m_pages->tabBar();
+    for (int i = 0; i < m_pages->count(); ++i)
+        tabs->setTabVisible(i, !printing || i == m_pages->currentIndex());
+}
+
+void TFormHlav::SpeedButtonPrintClick()
+{
+    const QLocale locale;
+    const QString line = pick(kPrintPrefix, m_held.language) +
+                         locale.toString(QDate::currentDate(), QLocale::ShortFormat) +
+                         QStringLiteral("    ") +
+                         locale.toString(QTime::currentTime(), QLocale::LongFormat);
+    setMessage(line.toStdString(), false, true);
+    m_link->holdMessageLine();
+
+    auto *central = centralWidget();
+    central->setAutoFillBackground(true);
+    QPalette white = central->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    central->setPalette(white);
+    m_gaugeProgram->hide();
+    setPrintMode(true);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QImage picture = grab().toImage();
+    const QString pdf = m_dialogs.printPicture(this, picture);
+
+    central->setPalette(QPalette());
+    central->setAutoFillBackground(false);
+    setPrintMode(false);
+    tpModeDisplay();
+    if (!pdf.isEmpty()) // no printer: say where the page went
+        m_hlaseni->setText(line + QStringLiteral("    ") + QDir::toNativeSeparators(pdf));
+}
+
+} // namespace velmora::ui

@@ -1,0 +1,117 @@
+#include "window_fixture.h"
+
+#include "files/image_file.h"
+#include "files/settings_file.h"
+#include "files/window_settings.h"
+#include "model/parameter_set.h"
+
+#include <QAction>
+#include <QTabWidget>
+
+#include <fstream>
+
+using namespace velmora;
+using namespace velmora::layout;
+using velmora::test::WindowTest;
+
+namespace {
+
+class SettingsWindowTest : public WindowTest {
+protected:
+    std::filesystem::path settingsPath() const
+    {
+        return std::filesystem::path(config.path().toStdString()) / "velmora" / "Velmora05.ini";
+    }
+    void writeSettings(const std::string &text)
+    {
+        std::filesystem::create_directories(settingsPath().parent_path());
+        std::ofstream(settingsPath(), std::ios::binary) << text;
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsWindowTest, FirstRunStartsFromTheDefaults)
+{
+    open();
+    EXPECT_EQ(window->language(), 0);
+    EXPECT_EQ(window->held().comPort, 1);
+    EXPECT_EQ(find<QTabWidget>(QStringLiteral("PageControl1"))->currentIndex(), 0);
+    for (const char *box : {"CheckBoxIgnAll", "CheckBoxJetTpsAll", "CheckBoxJetTpsAlli",
+                            "CheckBoxJetIapAll", "CheckBoxPrivAll", "CheckBoxExtMonitor"})
+        EXPECT_FALSE(find<QCheckBox>(QString::fromUtf8(box))->isChecked()) << box;
+    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelFile2"))->text(), "----------");
+}
+
+TEST_F(SettingsWindowTest, OutOfRangeValuesAreBroughtBack)
+{
+    writeSettings("[FORM_HLAV]\r\nLanguage=7\r\nComPort=12\r\n"
+                  "PageControl1->ActivePageIndex=3\r\nCheckBoxJetIapAll->Checked=1\r\n");
+    open();
+    EXPECT_EQ(window->language(), 1);
+    EXPECT_EQ(window->held().comPort, 1);
+    EXPECT_TRUE(find<QAction>(QStringLiteral("MenuCom1"))->isChecked());
+    EXPECT_EQ(find<QTabWidget>(QStringLiteral("PageControl1"))->currentIndex(), 3);
+    EXPECT_TRUE(find<QCheckBox>(QStringLiteral("CheckBoxJetIapAll"))->isChecked());
+}
+
+TEST_F(SettingsWindowTest, ShortImageFileSetsOnlyTheBytesItHolds)
+{
+    std::filesystem::create_directories(settingsPath().parent_path());
+    std::string numbers;
+    for (int i = 0; i < 300; ++i)
+        numbers += (i == 224 ? "44" : i == 0 ? "65" : "0") + std::string(" ");
+    std::ofstream(files::parameterImagePath(settingsPath())) << numbers;
+    open();
+    DeviceImage defaults;
+    applyDefaults(defaults);
+    consistencyPass(defaults);
+    EXPECT_EQ(at(id::kName), 65);
+    EXPECT_EQ(at(kAdvance + 4), 44);
+    EXPECT_EQ(edit("Edit15")->text(), "44");
+    for (std::size_t i = 300; i < kImageSize; ++i)
+        ASSERT_EQ(at(i), defaults[i]) << i;
+}
+
+TEST_F(SettingsWindowTest, TestSwitchShowsTheTestLabels)
+{
+    std::filesystem::create_directories(settingsPath().parent_path());
+    std::ofstream(files::testSwitchPath(settingsPath())) << "diagnose\nTEST_ENABLE now";
+    open();
+    EXPECT_TRUE(window->testFlag());
+    EXPECT_FALSE(find<QLabel>(QStringLiteral("LabelTest1"))->isHidden());
+    EXPECT_FALSE(find<QLabel>(QStringLiteral("LabelTest8"))->isHidden());
+
+    std::ofstream(files::testSwitchPath(settingsPath())) << "test_enable";
+    open();
+    EXPECT_FALSE(window->testFlag());
+    EXPECT_TRUE(find<QLabel>(QStringLiteral("LabelTest1"))->isHidden());
+}
+
+TEST_F(SettingsWindowTest, CloseAndStartAgainRestoresEverything)
+{
+    writeSettings("[PORTS]\nCOM4=/nonexistent/port-four\n");
+    open({QStringLiteral("DEUTSCH")});
+    find<QTabWidget>(QStringLiteral("PageControl1"))->setCurrentIndex(5);
+    find<QCheckBox>(QStringLiteral("CheckBoxPrivAll"))->setChecked(true);
+    find<QCheckBox>(QStringLiteral("CheckBoxExtMonitor"))->setChecked(true);
+    find<QAction>(QStringLiteral("MenuCom4"))->trigger();
+    find<QLabel>(QStringLiteral("LabelFile2"))->setText(QStringLiteral("/maps/race.ign"));
+    edit("Edit13")->setText(QStringLiteral("27")); // typed, taken over at close
+    window->close();
+
+    const std::string text = files::SettingsFile::load(settingsPath()).text();
+    EXPECT_NE(text.find("PageControl1->ActivePageIndex=5"), std::string::npos);
+    EXPECT_NE(text.find("CheckBoxExtMonitor->Checked=1"), std::string::npos);
+    EXPECT_NE(text.find("COM4=/nonexistent/port-four"), std::string::npos); // kept as found
+
+    open();
+    EXPECT_EQ(window->language(), 2);
+    EXPECT_EQ(window->held().comPort, 4);
+    EXPECT_TRUE(find<QAction>(QStringLiteral("MenuCom4"))->isChecked());
+    EXPECT_EQ(find<QTabWidget>(QStringLiteral("PageControl1"))->currentIndex(), 5);
+    EXPECT_TRUE(find<QCheckBox>(QStringLiteral("CheckBoxPrivAll"))->isChecked());
+    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelFile2"))->text(), "/maps/race.ign");
+    EXPECT_EQ(at(kAdvance + 2), 27);
+    EXPECT_EQ(edit("Edit13")->text(), "27");
+}
