@@ -17,9 +17,9 @@ struct WindowSettings {
     long width = 973;
     std::uint8_t comPort = 1;
     std::uint8_t language = 0;
-    std::string file;    // the caption of the file label
-    std::string iniDir;  // the path both file dialogs start from
-    long page = 0;       // the page on show
+    std::string file;   // the caption of the file label
+    std::string iniDir; // the path both file dialogs start from
+    long page = 0;      // the page on show
     bool extendedMonitor = false;
     bool ignitionAll = false;
     bool tp14All = false;

@@ -4,9 +4,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace velmora::ui {
 

@@ -2,6 +2,8 @@
 // one table row per control property, each with its Czech, English and German wording.
 #include "languages.h"
 
+#include "link/link_texts.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
@@ -245,11 +247,10 @@ constexpr LanguageText kCommonTexts[] = {
 };
 static_assert(std::size(kCommonTexts) == 10);
 
-constexpr Triple kSaving{"Ukládání:", "Saving:", "Speicherung:"};
-constexpr Triple kVersionMismatch{
-    "Neshodné verze proramu v PC a v zapalování!", "Unmatched version of PC and Ignition programs!",
-    "Programm der Zündung ist nicht kompatibel mit dem Programm am PC!"};
-constexpr Triple kProgramDone{"Programování:", "Program device:", "Programmieren:"};
+// The stored texts are the ones the link shows; one table serves both.
+using link::text::kProgramDone;
+using link::text::kSaving;
+constexpr const Triple &kVersionMismatch = link::text::kStoredVersionMismatch;
 
 // The language menu item of each index.
 constexpr const char *kLanguageItems[] = {"MenuCzech", "MenuEnglish", "MenuGerman"};

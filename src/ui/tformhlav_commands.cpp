@@ -36,8 +36,8 @@ constexpr const char *kMakerLines = "\n\nVelmora 05 configurator, an open-source
                                     "Project home\nthe repository this program is built from\n\n"
                                     "Questions and reports\nthe issue tracker of that repository";
 
-constexpr Triple kPrintPrefix{"Datum a čas tisku:  ", "Date and Time of printing:  ",
-                              "Date and Time of printing:  "};
+constexpr Triple kPrintPrefix{
+    "Datum a čas tisku:  ", "Date and Time of printing:  ", "Date and Time of printing:  "};
 
 constexpr Triple kManualSuffix{"_cz", "_en", "_de"};
 
@@ -58,11 +58,23 @@ void TFormHlav::setLanguage(std::uint8_t language)
     tpModeDisplay();
 }
 
-void TFormHlav::MenuEnglishClick() { setLanguage(1); }
-void TFormHlav::MenuCzechClick() { setLanguage(0); }
-void TFormHlav::MenuGermanClick() { setLanguage(2); }
+void TFormHlav::MenuEnglishClick()
+{
+    setLanguage(1);
+}
+void TFormHlav::MenuCzechClick()
+{
+    setLanguage(0);
+}
+void TFormHlav::MenuGermanClick()
+{
+    setLanguage(2);
+}
 
-void TFormHlav::MenuAboutClick() { m_dialogs.inform(this, aboutText(m_held.language)); }
+void TFormHlav::MenuAboutClick()
+{
+    m_dialogs.inform(this, aboutText(m_held.language));
+}
 
 QString TFormHlav::manualPath(std::uint8_t language)
 {
@@ -70,7 +82,8 @@ QString TFormHlav::manualPath(std::uint8_t language)
     const QString program = QCoreApplication::applicationDirPath();
     const QStringList folders{program + QStringLiteral("/doc"),
                               program + QStringLiteral("/../share/doc/velmora")};
-    const QString pattern = QStringLiteral("*%1.doc").arg(QLatin1String(kManualSuffix.pick(language)));
+    const QString pattern =
+        QStringLiteral("*%1.doc").arg(QLatin1String(kManualSuffix.pick(language)));
     for (const QString &folder : folders) {
         const QStringList found = QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
         if (!found.isEmpty())
@@ -88,15 +101,15 @@ void TFormHlav::MenuContensClick()
 
 std::vector<QWidget *> TFormHlav::printHiddenControls() const
 {
-    QStringList names{QStringLiteral("StatusBar1"),    QStringLiteral("ImageLogo"),
+    QStringList names{QStringLiteral("StatusBar1"),      QStringLiteral("ImageLogo"),
                       QStringLiteral("GroupBoxToolBar"), QStringLiteral("LabelSpojeni"),
-                      QStringLiteral("LabelBarGraf1"), QStringLiteral("LabelBarGraf2"),
-                      QStringLiteral("LabelBarGraf3"), QStringLiteral("CGaugeRpm"),
-                      QStringLiteral("CGaugeTps"),     QStringLiteral("CGaugeLambda"),
-                      QStringLiteral("CGaugeVoda"),    QStringLiteral("CGaugeDuty"),
-                      QStringLiteral("BitBtnIgnMinus"), QStringLiteral("BitBtnIgnPlus"),
-                      QStringLiteral("CheckBoxIgnAll"), QStringLiteral("UpDownOmez2"),
-                      QStringLiteral("UpDown46"),      QStringLiteral("UpDownIapToTps")};
+                      QStringLiteral("LabelBarGraf1"),   QStringLiteral("LabelBarGraf2"),
+                      QStringLiteral("LabelBarGraf3"),   QStringLiteral("CGaugeRpm"),
+                      QStringLiteral("CGaugeTps"),       QStringLiteral("CGaugeLambda"),
+                      QStringLiteral("CGaugeVoda"),      QStringLiteral("CGaugeDuty"),
+                      QStringLiteral("BitBtnIgnMinus"),  QStringLiteral("BitBtnIgnPlus"),
+                      QStringLiteral("CheckBoxIgnAll"),  QStringLiteral("UpDownOmez2"),
+                      QStringLiteral("UpDown46"),        QStringLiteral("UpDownIapToTps")};
     for (int i = 1; i <= 10; ++i) {
         names << QStringLiteral("UpDown%1").arg(i) << QStringLiteral("UpDown%1").arg(i + 10)
               << QStringLiteral("UpDownRpmTps%1").arg(i) << QStringLiteral("UpDownRpmTps%1i").arg(i)

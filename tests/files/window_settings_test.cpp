@@ -20,12 +20,13 @@ TEST(WindowSettings, FifteenKeysInOrderWithTheirLiteralNames)
     s.page = 4;
     s.tp23All = true;
     writeWindowSettings(file, s);
-    EXPECT_EQ(file.text(), "[PORTS]\nCOM1=/dev/ttyUSB0\n\n[FORM_HLAV]\nLeft=10\nTop=20\nHeight=825\n"
-                           "Width=973\nComPort=3\nLanguage=2\nFile=/home/me/a b.ign\n"
-                           "IniDir=/home/me/a b.ign\nPageControl1->ActivePageIndex=4\n"
-                           "CheckBoxExtMonitor->Checked=0\nCheckBoxIgnAll->Checked=0\n"
-                           "CheckBoxJetTpsAll->Checked=0\nCheckBoxJetTpsAlli->Checked=1\n"
-                           "CheckBoxJetIapAll->Checked=0\nCheckBoxPrivAll->Checked=0\n");
+    EXPECT_EQ(file.text(),
+              "[PORTS]\nCOM1=/dev/ttyUSB0\n\n[FORM_HLAV]\nLeft=10\nTop=20\nHeight=825\n"
+              "Width=973\nComPort=3\nLanguage=2\nFile=/home/me/a b.ign\n"
+              "IniDir=/home/me/a b.ign\nPageControl1->ActivePageIndex=4\n"
+              "CheckBoxExtMonitor->Checked=0\nCheckBoxIgnAll->Checked=0\n"
+              "CheckBoxJetTpsAll->Checked=0\nCheckBoxJetTpsAlli->Checked=1\n"
+              "CheckBoxJetIapAll->Checked=0\nCheckBoxPrivAll->Checked=0\n");
     WindowSettings back;
     readWindowSettings(SettingsFile::fromText(file.text()), back);
     EXPECT_EQ(back.left, 10);

@@ -49,7 +49,8 @@ TEST_F(PrintAboutTest, PrintsThePageOnShowWithoutItsOperatingControls)
 
     // The date line, with the English prefix in German too; the gauge stays hidden.
     const QString line = find<QLabel>(QStringLiteral("LabelHlaseni"))->text();
-    EXPECT_TRUE(line.startsWith(QStringLiteral("Date and Time of printing:  "))) << line.toStdString();
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Date and Time of printing:  ")))
+        << line.toStdString();
     EXPECT_TRUE(line.contains(pdfs.path())); // no printer here: the PDF's path is shown
     EXPECT_EQ(window->link().messageTimer(), 200);
     EXPECT_TRUE(find<QWidget>(QStringLiteral("CGaugeProgram"))->isHidden());
