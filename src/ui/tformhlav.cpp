@@ -360,9 +360,8 @@ const std::pair<bool files::WindowSettings::*, const char *> kKeptBoxes[] = {
 };
 } // namespace
 
-void TFormHlav::loadSettings()
+files::WindowSettings TFormHlav::windowSettings() const
 {
-    // What the window holds now stands for every key the file lacks.
     files::WindowSettings s;
     s.left = x();
     s.top = y();
@@ -375,7 +374,13 @@ void TFormHlav::loadSettings()
     s.page = m_pages->currentIndex();
     for (const auto &[member, name] : kKeptBoxes)
         s.*member = named<QCheckBox>(QString::fromUtf8(name))->isChecked();
+    return s;
+}
 
+void TFormHlav::loadSettings()
+{
+    // What the window holds now stands for every key the file lacks.
+    files::WindowSettings s = windowSettings();
     files::readWindowSettings(m_settings, s);
 
     move(static_cast<int>(*s.left), static_cast<int>(*s.top));
@@ -394,19 +399,7 @@ void TFormHlav::loadSettings()
 
 void TFormHlav::saveSettings()
 {
-    files::WindowSettings s;
-    s.left = x();
-    s.top = y();
-    s.height = height();
-    s.width = width();
-    s.comPort = m_held.comPort;
-    s.language = m_held.language;
-    s.file = m_file2->text().toStdString();
-    s.iniDir = m_rememberedPath.toStdString();
-    s.page = m_pages->currentIndex();
-    for (const auto &[member, name] : kKeptBoxes)
-        s.*member = named<QCheckBox>(QString::fromUtf8(name))->isChecked();
-    files::writeWindowSettings(m_settings, s);
+    files::writeWindowSettings(m_settings, windowSettings());
     // Failures at exit are not reported; both files are replaced whole or not at all.
     m_settings.save(m_settingsPath);
     files::saveImageFile(files::parameterImagePath(m_settingsPath), m_image);

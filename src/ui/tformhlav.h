@@ -164,6 +164,7 @@ private:
     void toolsStep(int direction);
     void centreOnScreen();
     void loadSettings();
+    files::WindowSettings windowSettings() const; // what the window holds now
     void setPrintMode(bool printing);
     std::vector<QWidget *> printHiddenControls() const;
     void saveSettings();
