@@ -29,8 +29,9 @@ BENCHMARK(BM_WriteAndReadParameterFile)->Unit(benchmark::kMicrosecond);
 // worst ordinary case, every word looked at.
 std::string randomWords(std::size_t bytes)
 {
-    static const char *const kWords[] = {"RPM_ADV", "JET_TP", "12", "-5", "65536", "CHOKE",
-                                         "word", "TUNING", "x9", "4294967339", "BIKE", "EXT_MON"};
+    static const char *const kWords[] = {"RPM_ADV", "JET_TP",     "12",   "-5",
+                                         "65536",   "CHOKE",      "word", "TUNING",
+                                         "x9",      "4294967339", "BIKE", "EXT_MON"};
     std::mt19937 rng(10);
     std::uniform_int_distribution<std::size_t> pick(0, std::size(kWords) - 1);
     std::string text = "KORVANTA_KEY 43\r\n";

@@ -1,0 +1,470 @@
+#include "cli.h"
+
+#include "cli_texts.h"
+#include "image_builder.h"
+#include "monitor_printer.h"
+#include "unit_session.h"
+
+#include "files/image_file.h"
+#include "files/parameter_file.h"
+#include "files/settings_file.h"
+#include "link/link_texts.h"
+#include "link/port_names.h"
+#include "model/parameter_set.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <map>
+#include <optional>
+#include <set>
+
+namespace velmora::cli {
+namespace {
+
+constexpr const char *kToolUsage =
+    "Usage: velmora-cli [--language ENGLISH|CESKY|DEUTSCH] COMMAND [options]\n"
+    "\n"
+    "Commands:\n"
+    "  defaults  the default parameter set of a model\n"
+    "  convert   converts between parameter files and image files\n"
+    "  read      reads the unit's parameter set\n"
+    "  verify    compares a parameter set with the unit's\n"
+    "  program   writes a parameter set into the unit\n"
+    "  monitor   shows the unit's live values\n"
+    "\n"
+    "velmora-cli COMMAND --help shows the options of a command.\n";
+
+const std::map<std::string, std::string, std::less<>> kCommandUsage{
+    {"defaults", "Usage: velmora-cli defaults --model M [-o FILE]\n"
+                 "  Writes the default parameter set of model M (0..4) as a parameter file,\n"
+                 "  to FILE or to standard output.\n"},
+    {"convert",
+     "Usage: velmora-cli convert IN [-o OUT] [--from ign|image] [--to ign|image] [--base IMAGE]\n"
+     "  Reads IN over the default set of model 0 (or over the image file IMAGE) and writes\n"
+     "  the result as a parameter file or an image file, to OUT or to standard output.\n"},
+    {"read", "Usage: velmora-cli read (--device PATH | --port N) [-o OUT.ign] [--image OUT.img]\n"
+             "  Reads the unit and writes its parameter set, to OUT.ign or to standard output,\n"
+             "  and its whole image to OUT.img when asked.\n"},
+    {"verify", "Usage: velmora-cli verify (--device PATH | --port N) IN [--from ign|image]\n"
+               "                          [--base IMAGE]\n"
+               "  Compares the parameter set built from IN as convert does with the unit's.\n"},
+    {"program", "Usage: velmora-cli program (--device PATH | --port N) IN [--from ign|image]\n"
+                "                           [--base IMAGE]\n"
+                "  Writes the parameter set built from IN as convert does into the unit,\n"
+                "  verifies it and waits until the unit has saved it.\n"},
+    {"monitor", "Usage: velmora-cli monitor (--device PATH | --port N) [--count N] [--extended]\n"
+                "                           [--csv]\n"
+                "  Shows the unit's live values after each reply; stops after N replies.\n"},
+};
+
+// The device options every command with a unit has.
+const std::set<std::string, std::less<>> kDeviceOptions{"--device", "--port"};
+
+struct CommandOptions {
+    std::set<std::string, std::less<>> valued;
+    std::set<std::string, std::less<>> flags;
+    std::size_t positionals = 0;
+};
+
+const std::map<std::string, CommandOptions, std::less<>> kCommands{
+    {"defaults", {{"--model", "-o"}, {}, 0}},
+    {"convert", {{"-o", "--from", "--to", "--base"}, {}, 1}},
+    {"read", {{"--device", "--port", "-o", "--image"}, {}, 0}},
+    {"verify", {{"--device", "--port", "--from", "--base"}, {}, 1}},
+    {"program", {{"--device", "--port", "--from", "--base"}, {}, 1}},
+    {"monitor", {{"--device", "--port", "--count"}, {"--extended", "--csv"}, 0}},
+};
+
+struct Parsed {
+    std::string command;
+    std::map<std::string, std::string, std::less<>> values;
+    std::set<std::string, std::less<>> flags;
+    std::vector<std::string> positionals;
+    bool help = false;
+    std::uint8_t language = 1;
+
+    std::optional<std::string> value(std::string_view name) const
+    {
+        const auto it = values.find(name);
+        return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+};
+
+struct UsageError {
+    std::string problem;
+};
+
+std::optional<std::uint8_t> languageIndex(std::string word)
+{
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (word == "CESKY")
+        return 0;
+    if (word == "ENGLISH")
+        return 1;
+    if (word == "DEUTSCH")
+        return 2;
+    return std::nullopt;
+}
+
+std::optional<long> wholeNumber(const std::string &word)
+{
+    long n = 0;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
+    if (ec != std::errc() || end != word.data() + word.size())
+        return std::nullopt;
+    return n;
+}
+
+// Fills `parsed`, or returns the problem for the usage message.
+std::optional<UsageError> parse(const std::vector<std::string> &args, Parsed &parsed)
+{
+    std::size_t i = 0;
+    auto takeLanguage = [&]() -> std::optional<UsageError> {
+        if (i + 1 >= args.size())
+            return UsageError{"--language needs a value"};
+        const auto index = languageIndex(args[i + 1]);
+        if (!index)
+            return UsageError{"unknown language " + args[i + 1]};
+        parsed.language = *index;
+        i += 2;
+        return std::nullopt;
+    };
+    while (i < args.size() && args[i] == "--language")
+        if (auto problem = takeLanguage())
+            return problem;
+    if (i >= args.size())
+        return UsageError{"no command"};
+    if (args[i] == "--help" || args[i] == "-h") {
+        parsed.help = true;
+        return std::nullopt;
+    }
+    parsed.command = args[i++];
+    const auto command = kCommands.find(parsed.command);
+    if (command == kCommands.end())
+        return UsageError{"unknown command " + parsed.command};
+    const CommandOptions &options = command->second;
+    while (i < args.size()) {
+        const std::string &word = args[i];
+        if (word == "--help" || word == "-h") {
+            parsed.help = true;
+            ++i;
+        } else if (word == "--language") {
+            if (auto problem = takeLanguage())
+                return problem;
+        } else if (options.valued.contains(word)) {
+            if (i + 1 >= args.size())
+                return UsageError{word + " needs a value"};
+            parsed.values[word] = args[i + 1];
+            i += 2;
+        } else if (options.flags.contains(word)) {
+            parsed.flags.insert(word);
+            ++i;
+        } else if (word.size() > 1 && word[0] == '-') {
+            return UsageError{"unknown option " + word};
+        } else {
+            parsed.positionals.push_back(word);
+            ++i;
+        }
+    }
+    if (parsed.help)
+        return std::nullopt;
+    if (parsed.positionals.size() != options.positionals)
+        return UsageError{options.positionals == 0 ? "unexpected argument " + parsed.positionals[0]
+                                                   : "one input file is needed"};
+    return std::nullopt;
+}
+
+std::optional<FileKind> fileKind(const std::optional<std::string> &word)
+{
+    if (!word || *word == "ign")
+        return FileKind::Parameters;
+    if (*word == "image")
+        return FileKind::Image;
+    return std::nullopt;
+}
+
+// What one command needs besides the parsed words.
+class Command {
+public:
+    Command(const Parsed &parsed, std::ostream &out, std::ostream &err)
+        : m_parsed(parsed), m_out(out), m_err(err)
+    {}
+
+    int run()
+    {
+        const std::string &c = m_parsed.command;
+        if (c == "defaults")
+            return defaults();
+        if (c == "convert")
+            return convert();
+        if (c == "read")
+            return read();
+        if (c == "verify")
+            return verify();
+        if (c == "program")
+            return program();
+        return monitor();
+    }
+
+private:
+    int usage(const std::string &problem)
+    {
+        m_err << "velmora-cli: " << problem << '\n' << usageText(m_parsed.command);
+        return kExitUsage;
+    }
+    int fail(const std::string &text)
+    {
+        m_err << text << '\n';
+        return kExitFailure;
+    }
+    int fail(const Triple &text) { return fail(std::string(text.pick(m_parsed.language))); }
+
+    int writeParameters(const std::optional<std::string> &path, const DeviceImage &image,
+                        bool extendedMonitor)
+    {
+        if (!path) {
+            m_out << files::writeParameterText(image, extendedMonitor);
+            m_out.flush();
+            return kExitOk;
+        }
+        return files::saveParameterFile(*path, image, extendedMonitor)
+                   ? kExitOk
+                   : fail(text::kWriteFileError);
+    }
+
+    int writeImage(const std::optional<std::string> &path, const DeviceImage &image)
+    {
+        if (!path) {
+            m_out << files::imageText(image);
+            m_out.flush();
+            return kExitOk;
+        }
+        return files::saveImageFile(*path, image) ? kExitOk : fail(text::kWriteFileError);
+    }
+
+    int defaults()
+    {
+        const auto model = m_parsed.value("--model");
+        if (!model)
+            return usage("--model is needed");
+        const auto number = wholeNumber(*model);
+        if (!number || *number < 0 || *number >= kModelCount)
+            return usage("the model is a number from 0 to 4");
+        const DeviceImage image = defaultSet(static_cast<std::uint8_t>(*number));
+        return writeParameters(m_parsed.value("-o"), image, false);
+    }
+
+    // Reads the input file of convert, verify and program; nothing after a usage error or a
+    // failure, whose exit code is left in `code`.
+    std::optional<BuiltImage> build(int &code)
+    {
+        const auto from = fileKind(m_parsed.value("--from"));
+        if (!from) {
+            code = usage("--from takes ign or image");
+            return std::nullopt;
+        }
+        std::optional<std::filesystem::path> base;
+        if (const auto word = m_parsed.value("--base"))
+            base = *word;
+        BuiltImage built = buildImage(m_parsed.positionals.at(0), *from, base);
+        if (!built) {
+            code = fail(*built.error);
+            return std::nullopt;
+        }
+        return built;
+    }
+
+    int convert()
+    {
+        const auto to = fileKind(m_parsed.value("--to"));
+        if (!to)
+            return usage("--to takes ign or image");
+        int code = kExitOk;
+        const auto built = build(code);
+        if (!built)
+            return code;
+        if (*to == FileKind::Image)
+            return writeImage(m_parsed.value("-o"), built->image);
+        return writeParameters(m_parsed.value("-o"), built->image, built->extendedMonitor);
+    }
+
+    // The device named by --device or --port; an empty string for a port with no device.
+    std::optional<std::string> device(int &code)
+    {
+        const auto path = m_parsed.value("--device");
+        const auto port = m_parsed.value("--port");
+        if (path.has_value() == port.has_value()) {
+            code = usage("give either --device or --port");
+            return std::nullopt;
+        }
+        if (path)
+            return *path;
+        const auto n = wholeNumber(*port);
+        if (!n || *n < link::kFirstComPort || *n > link::kLastComPort) {
+            code = usage("the port is a number from 1 to 10");
+            return std::nullopt;
+        }
+        return link::comPortDevice(static_cast<int>(*n),
+                                   files::SettingsFile::load(files::defaultSettingsPath()));
+    }
+
+    bool openSession(UnitSession &session, const std::string &path, int &code)
+    {
+        if (path.empty() || !session.open(path)) {
+            code = fail(std::string(link::text::kComOpeningError));
+            return false;
+        }
+        return true;
+    }
+
+    int read()
+    {
+        int code = kExitOk;
+        const auto path = device(code);
+        if (!path)
+            return code;
+        DeviceImage image;
+        UnitSession session(image, m_parsed.language);
+        if (!openSession(session, *path, code))
+            return code;
+        if (!session.transact(&link::Link::MenuReadClick, m_err))
+            return fail(session.failureText());
+        if (const auto imagePath = m_parsed.value("--image")) {
+            if (!files::saveImageFile(*imagePath, image))
+                return fail(text::kWriteFileError);
+        }
+        return writeParameters(m_parsed.value("-o"), image, false);
+    }
+
+    int verify()
+    {
+        int code = kExitOk;
+        const auto path = device(code);
+        if (!path)
+            return code;
+        auto built = build(code);
+        if (!built)
+            return code;
+        UnitSession session(built->image, m_parsed.language);
+        if (!openSession(session, *path, code))
+            return code;
+        if (!session.transact(&link::Link::MenuVerifyClick, m_err))
+            return fail(session.failureText());
+        return kExitOk;
+    }
+
+    int program()
+    {
+        int code = kExitOk;
+        const auto path = device(code);
+        if (!path)
+            return code;
+        auto built = build(code);
+        if (!built)
+            return code;
+        UnitSession session(built->image, m_parsed.language);
+        if (!openSession(session, *path, code))
+            return code;
+        if (!session.transact(&link::Link::MenuProgramClick, m_err))
+            return fail(session.failureText());
+        waitForSaving(session);
+        return kExitOk;
+    }
+
+    // Idle ticks after programming until a monitor reply says the unit has saved the set.
+    void waitForSaving(UnitSession &session)
+    {
+        const std::string saving = link::text::kSaving.pick(m_parsed.language);
+        int seen = session.view().monitorCount();
+        int shownPercent = -1;
+        for (;;) {
+            session.tick();
+            if (session.view().monitorCount() != seen) {
+                seen = session.view().monitorCount();
+                const int left = session.link().live().savingCountdown;
+                if (left == 0)
+                    return;
+                const int start = link::Link::kSavingStart;
+                const int percent = std::clamp((start - left) * 100 / start, 0, 100);
+                if (percent != shownPercent) {
+                    shownPercent = percent;
+                    m_err << saving << ' ' << percent << " %\n";
+                    m_err.flush();
+                }
+            } else if (session.link().noReplyTicks() >= link::Link::kNoReplyTicks) {
+                m_err << text::kNoConnection << '\n';
+                return;
+            }
+        }
+    }
+
+    int monitor()
+    {
+        int code = kExitOk;
+        const auto path = device(code);
+        if (!path)
+            return code;
+        long count = 0;
+        if (const auto word = m_parsed.value("--count")) {
+            const auto n = wholeNumber(*word);
+            if (!n || *n < 1)
+                return usage("--count takes a number above 0");
+            count = *n;
+        }
+        const bool extended = m_parsed.flags.contains("--extended");
+        DeviceImage image = defaultSet(0);
+        UnitSession session(image, m_parsed.language, extended);
+        if (!openSession(session, *path, code))
+            return code;
+        MonitorPrinter printer(m_out, m_parsed.language, extended,
+                               m_parsed.flags.contains("--csv"));
+        printer.begin();
+        int seen = 0;
+        long printed = 0;
+        bool silent = false;
+        while (count == 0 || printed < count) {
+            session.tick();
+            if (session.view().monitorCount() != seen) {
+                seen = session.view().monitorCount();
+                silent = false;
+                printer.print(session.view().display(), std::chrono::system_clock::now());
+                ++printed;
+            } else if (!silent && session.link().noReplyTicks() >= link::Link::kNoReplyTicks) {
+                silent = true;
+                m_err << text::kNoConnection << '\n';
+                m_err.flush();
+            }
+        }
+        return kExitOk;
+    }
+
+    const Parsed &m_parsed;
+    std::ostream &m_out;
+    std::ostream &m_err;
+};
+
+} // namespace
+
+std::string usageText(const std::string &command)
+{
+    const auto it = kCommandUsage.find(command);
+    return it == kCommandUsage.end() ? std::string(kToolUsage) : it->second;
+}
+
+int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+{
+    Parsed parsed;
+    if (const auto problem = parse(args, parsed)) {
+        err << "velmora-cli: " << problem->problem << '\n' << usageText(parsed.command);
+        return kExitUsage;
+    }
+    if (parsed.help) {
+        out << usageText(parsed.command);
+        return kExitOk;
+    }
+    return Command(parsed, out, err).run();
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "link/link.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace velmora::cli {
+
+// The link's view without a window: it keeps what the window would show so that the commands
+// can report it. Editing steps do nothing but the consistency pass, as nothing is typed here.
+class HeadlessView : public link::LinkView {
+public:
+    HeadlessView(DeviceImage &image, std::uint8_t language, bool extendedMonitor = false)
+        : m_image(image), m_language(language), m_extendedMonitor(extendedMonitor)
+    {}
+
+    void takeOverStep() override {}
+    void consistencyPass() override;
+    void showStep() override {}
+    void setMessage(const std::string &text, bool error, bool show) override;
+    void setGauge(int, bool) override {}
+    void hideMessageLine() override {}
+    void setNoConnection(bool shown) override { m_noConnection = shown; }
+    void clearFileLabel() override {}
+    void messageBox(const std::string &text) override { m_box = text; }
+    void showMonitor(const link::MonitorDisplay &display) override;
+    void markLiveCells(const link::Marking &) override {}
+    bool programAfterChangeTicked() const override { return false; }
+    bool tuningOnTicked() const override { return false; }
+    bool extendedMonitorTicked() const override { return m_extendedMonitor; }
+    int shownPage() const override { return 0; }
+    std::uint8_t language() const override { return m_language; }
+
+    const std::string &message() const { return m_message; }
+    bool messageError() const { return m_messageError; }
+    const std::optional<std::string> &box() const { return m_box; }
+    bool noConnection() const { return m_noConnection; }
+    // Counts the valid monitor replies shown so far.
+    int monitorCount() const { return m_monitorCount; }
+    const link::MonitorDisplay &display() const { return m_display; }
+
+private:
+    DeviceImage &m_image;
+    std::uint8_t m_language;
+    bool m_extendedMonitor;
+    std::string m_message;
+    bool m_messageError = false;
+    std::optional<std::string> m_box;
+    bool m_noConnection = false;
+    int m_monitorCount = 0;
+    link::MonitorDisplay m_display;
+};
+
+} // namespace velmora::cli

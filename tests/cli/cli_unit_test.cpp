@@ -1,0 +1,201 @@
+// The commands that talk to a unit, against the simulated unit on a pseudo-terminal with the
+// real 55 ms tick.
+#include "cli_test_support.h"
+
+#include "../files/temp_folder.h"
+
+#include "files/image_file.h"
+#include "files/parameter_file.h"
+#include "link/frame.h"
+#include "model/image_layout.h"
+#include "model/parameter_set.h"
+#include "sim/pty_unit.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+using namespace velmora;
+using velmora::test::fileText;
+using velmora::test::runTool;
+
+namespace {
+
+class CliUnitTest : public ::testing::Test {
+protected:
+    void startUnit(const sim::FaultPlan &plan = sim::FaultPlan{.pace = false})
+    {
+        unit = std::make_unique<sim::PtyUnit>(sim::BlockStore{}, plan);
+    }
+    std::string path(const char *name) const { return (folder.path() / name).string(); }
+    int countOf(const std::string &text, const std::string &part) const
+    {
+        int n = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++n;
+        return n;
+    }
+
+    velmora::test::TempFolder folder;
+    std::unique_ptr<sim::PtyUnit> unit;
+};
+
+} // namespace
+
+TEST_F(CliUnitTest, ReadWritesTheUnitsSetAndImage)
+{
+    startUnit();
+    DeviceImage theirs = unit->image();
+    theirs[layout::kAdvance] = 12;
+    theirs[layout::kLimiter2] = 99;
+    unit->setImage(theirs);
+
+    const auto run = runTool({"read", "--device", unit->slavePath(), "-o", path("unit.ign"),
+                              "--image", path("unit.img")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(run.out.empty());
+    DeviceImage expected = theirs;
+    consistencyPass(expected);
+    EXPECT_EQ(fileText(path("unit.ign")), files::writeParameterText(expected, false));
+    DeviceImage image;
+    ASSERT_EQ(files::loadImageFile(path("unit.img"), image), layout::kImageSize);
+    EXPECT_EQ(image, expected); // block 0 included
+    EXPECT_EQ(image[layout::kAdvance], 12);
+    // Six blocks read, five verified, a line each.
+    EXPECT_EQ(countOf(run.err, "Read device: block "), 6);
+    EXPECT_EQ(countOf(run.err, "Verify device: block "), 5);
+    EXPECT_NE(run.err.find("Read device: block 6 of 6\n"), std::string::npos);
+
+    const auto toStdout = runTool({"read", "--device", unit->slavePath()});
+    ASSERT_EQ(toStdout.code, 0);
+    EXPECT_EQ(toStdout.out, files::writeParameterText(expected, false));
+}
+
+TEST_F(CliUnitTest, ProgramThenVerify)
+{
+    startUnit();
+    unit->setSavingStep(250);
+    DeviceImage mine = unit->image();
+    mine[layout::kAdvance + 1] = 17;
+    consistencyPass(mine);
+    ASSERT_NE(unit->image()[layout::kAdvance + 1], 17);
+    ASSERT_TRUE(files::saveParameterFile(path("mine.ign"), mine, false));
+
+    const auto program = runTool({"program", "--device", unit->slavePath(), path("mine.ign")});
+    ASSERT_EQ(program.code, 0) << program.err;
+    EXPECT_TRUE(program.out.empty());
+    EXPECT_EQ(unit->image()[layout::kAdvance + 1], 17);
+    EXPECT_EQ(unit->counters().perCommand[0x05], 1u);
+    EXPECT_NE(program.err.find("Program device: block 6 of 6\n"), std::string::npos);
+    EXPECT_NE(program.err.find("Saving: "), std::string::npos);
+    EXPECT_EQ(program.err.find("No Connection"), std::string::npos);
+
+    const auto same = runTool({"verify", "--device", unit->slavePath(), path("mine.ign")});
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_TRUE(same.out.empty());
+
+    DeviceImage other = mine;
+    other[layout::kAdvance + 1] = 18;
+    ASSERT_TRUE(files::saveParameterFile(path("other.ign"), other, false));
+    const auto differs = runTool({"verify", "--device", unit->slavePath(), path("other.ign")});
+    EXPECT_EQ(differs.code, 1);
+    EXPECT_EQ(differs.err.substr(differs.err.rfind('\n', differs.err.size() - 2) + 1),
+              "Verify error!\n");
+    EXPECT_TRUE(differs.out.empty());
+}
+
+TEST_F(CliUnitTest, ProgramRefusedForAModelTheUnitDoesNotTake)
+{
+    startUnit();
+    sim::IdentityBlock identity;
+    identity.modelMap = {1 << 3};
+    unit->setIdentity(identity);
+    const DeviceImage before = unit->image();
+    const auto run = runTool(
+        {"--language", "ENGLISH", "program", "--device", unit->slavePath(), path("m0.ign")});
+    EXPECT_EQ(run.code, 1); // the file is missing yet
+    EXPECT_EQ(run.err, "Open file error!\n");
+    ASSERT_EQ(runTool({"defaults", "--model", "0", "-o", path("m0.ign")}).code, 0);
+
+    const auto refused = runTool({"program", "--device", unit->slavePath(), path("m0.ign")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("These Ignition is not for this type of motorbikes!\n"),
+              std::string::npos);
+    EXPECT_EQ(unit->image(), before);
+    EXPECT_EQ(unit->counters().perCommand[0x01], 0u);
+}
+
+TEST_F(CliUnitTest, SilentUnitGivesReadError)
+{
+    startUnit(sim::FaultPlan{.dropEvery = 1, .pace = false});
+    const auto run = runTool({"read", "--device", unit->slavePath(), "-o", path("x.ign")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1), "Read error!\n");
+    EXPECT_FALSE(std::filesystem::exists(path("x.ign")));
+
+    const auto czech = runTool({"--language", "CESKY", "read", "--device", unit->slavePath()});
+    EXPECT_EQ(czech.err.substr(czech.err.rfind('\n', czech.err.size() - 2) + 1), "Chyba čtení!\n");
+}
+
+TEST_F(CliUnitTest, ReadRefusedByTheUnit)
+{
+    startUnit();
+    sim::IdentityBlock identity;
+    identity.readPermission = 0;
+    unit->setIdentity(identity);
+    const auto run = runTool({"read", "--device", unit->slavePath()});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("No Reading!\n"), std::string::npos);
+}
+
+TEST_F(CliUnitTest, MissingDeviceIsAComOpeningError)
+{
+    const auto run = runTool({"read", "--device", "/nonexistent/velmora-port"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "Com opening error\n");
+    EXPECT_TRUE(run.out.empty());
+}
+
+TEST_F(CliUnitTest, PortNumberMapsThroughTheEnvironment)
+{
+    startUnit();
+    ::setenv("VELMORA_COM7", unit->slavePath().c_str(), 1);
+    const auto run = runTool({"monitor", "--port", "7", "--count", "1"});
+    ::unsetenv("VELMORA_COM7");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("RPM = ", 0), 0u);
+}
+
+TEST_F(CliUnitTest, MonitorPrintsOneBlockPerReply)
+{
+    startUnit();
+    const auto run = runTool({"monitor", "--device", unit->slavePath(), "--count", "3"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(countOf(run.out, "RPM = "), 3);
+    EXPECT_EQ(countOf(run.out, "\n\n"), 3);
+    EXPECT_EQ(countOf(run.out, "Number of Programing"), 0);
+    EXPECT_EQ(unit->counters().perCommand[link::kMonitorCommand], 3u);
+
+    const auto extended =
+        runTool({"monitor", "--device", unit->slavePath(), "--count", "1", "--extended"});
+    EXPECT_EQ(countOf(extended.out, "Number of Programing= "), 1);
+}
+
+TEST_F(CliUnitTest, MonitorCsvHasAHeaderAndARowPerReply)
+{
+    startUnit();
+    const auto run = runTool({"monitor", "--device", unit->slavePath(), "--count", "3", "--csv"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::istringstream in(run.out);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(in, line);)
+        rows.push_back(line);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].rfind("time [ISO 8601],rpm [rpm],", 0), 0u);
+    const std::regex row(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z,-?\d+,.*)");
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        EXPECT_TRUE(std::regex_match(rows[i], row)) << rows[i];
+    EXPECT_LT(rows[1].substr(0, 23), rows[3].substr(0, 23));
+}

@@ -1,0 +1,139 @@
+// The monitor's text and CSV forms.
+#include "cli/monitor_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace velmora;
+using velmora::cli::labelValue;
+using velmora::cli::MonitorPrinter;
+
+TEST(LabelValueTest, TakesTheNumberAfterTheFirstEqualsSign)
+{
+    EXPECT_EQ(labelValue("RPM = 1234 "), "1234");
+    EXPECT_EQ(labelValue("TP= 12 [%]= 640 [mV]"), "12");
+    EXPECT_EQ(labelValue("AP = 98.6 [kPa]"), "98.6");
+    EXPECT_EQ(labelValue("U correction= -40 us"), "-40");
+    EXPECT_EQ(labelValue("TW correction=  3.5 %"), "3.5");
+}
+
+TEST(LabelValueTest, KeepsTheWordsOfLabelsWithoutANumber)
+{
+    EXPECT_EQ(labelValue("Blocking = ON"), "ON");
+    EXPECT_EQ(labelValue("TP=error = 4800 [mV]"), "error");
+    EXPECT_EQ(labelValue("IAP= error"), "error");
+    EXPECT_EQ(labelValue("Pick-up (CKPS) - is running"), "is running");
+    EXPECT_EQ(labelValue(""), "");
+}
+
+TEST(IsoTimeTest, WritesUtcWithMilliseconds)
+{
+    using namespace std::chrono;
+    const system_clock::time_point when{milliseconds(1700000000007)};
+    EXPECT_EQ(cli::isoTime(when), "2023-11-14T22:13:20.007Z");
+    EXPECT_EQ(cli::isoTime(system_clock::time_point{}), "1970-01-01T00:00:00.000Z");
+}
+
+namespace {
+
+link::MonitorDisplay sampleDisplay()
+{
+    link::MonitorDisplay d;
+    d.rpm.text = "RPM = 3000 ";
+    d.coolant = {"TW= 120 [°C]", link::Colour::Yellow};
+    d.supply = {"U = 13.8 [V]", link::Colour::Normal};
+    d.crankPickup = {"Pick-up (CKPS) - is running", link::Colour::Lime};
+    d.blocking = {"Blocking = ON", link::Colour::Red};
+    d.programmingCount.text = "Number of Programing= 12 ";
+    d.version = "Unmatched version of PC and Ignition programs!  PC-43, IGN-7";
+    return d;
+}
+
+std::vector<std::string> lines(const std::string &text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+} // namespace
+
+TEST(MonitorPrinterTest, LabelsCarryTheirColourUntilAReplyDecidesAgain)
+{
+    std::ostringstream out;
+    MonitorPrinter printer(out, 1, false, false);
+    printer.begin();
+    EXPECT_TRUE(out.str().empty());
+    link::MonitorDisplay first = sampleDisplay();
+    printer.print(first, {});
+    auto block = lines(out.str());
+    ASSERT_EQ(block.size(), MonitorPrinter::kLabelCount + 1);
+    EXPECT_EQ(block[0], "RPM = 3000 ");
+    EXPECT_EQ(block[3], "TW= 120 [°C] [yellow]");
+    EXPECT_EQ(block[7], "U = 13.8 [V]");
+    EXPECT_EQ(block[9], "Pick-up (CKPS) - is running [lime]");
+    EXPECT_EQ(block[14], "Blocking = ON [red]");
+    EXPECT_EQ(block.back(), "");
+
+    out.str("");
+    link::MonitorDisplay second = sampleDisplay();
+    second.coolant.colour.reset();                 // this reply leaves the colour alone
+    second.blocking.colour = link::Colour::Normal; // this one clears it
+    second.versionVisible = true;
+    second.dataErrorVisible = true;
+    printer.print(second, {});
+    block = lines(out.str());
+    ASSERT_EQ(block.size(), MonitorPrinter::kLabelCount + 3);
+    EXPECT_EQ(block[3], "TW= 120 [°C] [yellow]");
+    EXPECT_EQ(block[14], "Blocking = ON");
+    EXPECT_EQ(block[22], second.version);
+    EXPECT_EQ(block[23], "Programmed data error!");
+}
+
+TEST(MonitorPrinterTest, ExtendedFormAddsTheProgrammingCount)
+{
+    std::ostringstream out;
+    MonitorPrinter printer(out, 2, true, false);
+    link::MonitorDisplay d = sampleDisplay();
+    d.dataErrorVisible = true;
+    printer.print(d, {});
+    const auto block = lines(out.str());
+    ASSERT_EQ(block.size(), MonitorPrinter::kLabelCount + 3);
+    EXPECT_EQ(block[22], "Number of Programing= 12 ");
+    EXPECT_EQ(block[23], "Abgelegte Daten Fehler!");
+}
+
+TEST(MonitorPrinterTest, CsvRowsMatchTheHeader)
+{
+    std::ostringstream out;
+    MonitorPrinter printer(out, 1, true, true);
+    printer.begin();
+    link::MonitorDisplay d = sampleDisplay();
+    d.versionVisible = true;
+    using namespace std::chrono;
+    printer.print(d, system_clock::time_point{milliseconds(1700000000250)});
+    const auto rows = lines(out.str());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("time [ISO 8601],rpm [rpm],throttle [%],", 0), 0u);
+    EXPECT_NE(rows[0].find(",programming count [count],"), std::string::npos);
+    EXPECT_EQ(rows[1].rfind("2023-11-14T22:13:20.250Z,3000,,", 0), 0u);
+    // The version text holds a comma and is quoted, so both lines have as many fields.
+    const std::string tail =
+        ",12,\"Unmatched version of PC and Ignition programs!  PC-43, IGN-7\",0";
+    EXPECT_EQ(rows[1].substr(rows[1].size() - tail.size()), tail);
+    auto fields = [](const std::string &row) {
+        int n = 1;
+        bool quoted = false;
+        for (char c : row) {
+            if (c == '"')
+                quoted = !quoted;
+            else if (c == ',' && !quoted)
+                ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(fields(rows[0]), fields(rows[1]));
+}
