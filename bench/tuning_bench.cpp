@@ -1,6 +1,7 @@
 // Tuning convergence on the simulated engine, ticks counted by hand: the engine held in one TP14
 // cell that needs 6 % more fuel than the map gives, default tuning settings. Prints the ticks
 // from entering the tuning window to lambda on target, next to the floor the rules allow.
+#include "link/headless_view.h"
 #include "link/link.h"
 #include "link/memory_port.h"
 #include "model/parameter_set.h"
@@ -9,36 +10,7 @@
 
 #include <cstdio>
 
-namespace {
-
 using namespace velmora;
-
-// The window as far as the tuning needs it: the TP14 page on show, tuning switched on.
-class BenchView : public link::LinkView {
-public:
-    explicit BenchView(DeviceImage &image) : m_image(image) {}
-    void takeOverStep() override {}
-    void consistencyPass() override { velmora::consistencyPass(m_image); }
-    void showStep() override {}
-    void setMessage(const std::string &, bool, bool) override {}
-    void setGauge(int, bool) override {}
-    void hideMessageLine() override {}
-    void setNoConnection(bool) override {}
-    void clearFileLabel() override {}
-    void messageBox(const std::string &) override {}
-    void showMonitor(const link::MonitorDisplay &) override {}
-    void markLiveCells(const link::Marking &) override {}
-    bool programAfterChangeTicked() const override { return false; }
-    bool tuningOnTicked() const override { return true; }
-    bool extendedMonitorTicked() const override { return false; }
-    int shownPage() const override { return link::Link::kTp14Page; }
-    std::uint8_t language() const override { return 1; }
-
-private:
-    DeviceImage &m_image;
-};
-
-} // namespace
 
 int main()
 {
@@ -52,7 +24,8 @@ int main()
     unit.engine().requirement().set(sim::FuelMap::Tp14, kCell, 106);
 
     DeviceImage image = unit.store().image();
-    BenchView view(image);
+    link::HeadlessView view(image, 1);
+    view.setTuning(true, link::Link::kTp14Page);
     link::Link link(image, view);
     link::MemoryPort port;
     link.setPort(&port);

@@ -1,6 +1,7 @@
 // A running transaction fed any sequence of replies and ticks: no crash, "Verify OK" only when
 // every block 1..5 of the unit matched the image, and a failed transaction leaves the parameter
 // bytes alone (a Read may have stored what it received).
+#include "link/headless_view.h"
 #include "link/link.h"
 #include "link/link_texts.h"
 #include "link/memory_port.h"
@@ -13,31 +14,6 @@ namespace {
 
 using namespace velmora;
 
-class Quiet : public link::LinkView {
-public:
-    explicit Quiet(DeviceImage &image) : m_image(image) {}
-    std::string message;
-    void takeOverStep() override {}
-    void consistencyPass() override { velmora::consistencyPass(m_image); }
-    void showStep() override {}
-    void setMessage(const std::string &text, bool, bool) override { message = text; }
-    void setGauge(int, bool) override {}
-    void hideMessageLine() override {}
-    void setNoConnection(bool) override {}
-    void clearFileLabel() override {}
-    void messageBox(const std::string &) override {}
-    void showMonitor(const link::MonitorDisplay &) override {}
-    void markLiveCells(const link::Marking &) override {}
-    bool programAfterChangeTicked() const override { return false; }
-    bool tuningOnTicked() const override { return true; }
-    bool extendedMonitorTicked() const override { return true; }
-    int shownPage() const override { return 1; }
-    std::uint8_t language() const override { return 1; }
-
-private:
-    DeviceImage &m_image;
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -47,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     DeviceImage image;
     applyDefaults(image);
     consistencyPass(image);
-    Quiet view(image);
+    link::HeadlessView view(image, 1, true);
+    view.setTuning(true, link::Link::kTp14Page);
     link::Link link(image, view);
     link::MemoryPort port;
     link.setPort(&port);
@@ -55,10 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Byte 0 picks the command; the rest is what comes back on the line, a frame or a tick at a
     // time: 0xFE ends a reply early and ticks, 0xFD ticks only.
     switch (data[0] % 4) {
-    case 0: link.MenuProgramClick(); break;
-    case 1: link.MenuVerifyClick(); break;
-    case 2: link.MenuReadClick(); break;
-    default: link.startTuningWrite(3 + data[0] / 4 % 3); break;
+    case 0:
+        link.MenuProgramClick();
+        break;
+    case 1:
+        link.MenuVerifyClick();
+        break;
+    case 2:
+        link.MenuReadClick();
+        break;
+    default:
+        link.startTuningWrite(3 + data[0] / 4 % 3);
+        break;
     }
     const bool reading = data[0] % 4 == 2;
     const DeviceImage before = image;
@@ -75,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         link.tick();
 
     const bool tuning = data[0] % 4 == 3;
-    const bool verified = view.message == link::text::kVerifyOk.english ||
-                          view.message.rfind(link::text::kProgramDone.english, 0) == 0;
+    const bool verified = view.message() == link::text::kVerifyOk.english ||
+                          view.message().rfind(link::text::kProgramDone.english, 0) == 0;
     if (verified) {
         // Every verified block must have come back, byte for byte, somewhere on the line.
         const std::string line(reinterpret_cast<const char *>(data), size);

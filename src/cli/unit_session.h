@@ -1,6 +1,6 @@
 #pragma once
 
-#include "headless_view.h"
+#include "link/headless_view.h"
 #include "link/link.h"
 #include "link/qt_serial_port.h"
 
@@ -30,11 +30,11 @@ public:
     std::string failureText() const;
 
     link::Link &link() { return m_link; }
-    HeadlessView &view() { return m_view; }
+    link::HeadlessView &view() { return m_view; }
 
 private:
     link::QtSerialPort m_port;
-    HeadlessView m_view;
+    link::HeadlessView m_view;
     link::Link m_link;
     std::chrono::steady_clock::time_point m_next;
 };

@@ -2,7 +2,7 @@
 
 #include "model/parameter_set.h"
 
-namespace velmora::cli {
+namespace velmora::link {
 
 void HeadlessView::consistencyPass()
 {
@@ -15,10 +15,10 @@ void HeadlessView::setMessage(const std::string &text, bool error, bool)
     m_messageError = error;
 }
 
-void HeadlessView::showMonitor(const link::MonitorDisplay &display)
+void HeadlessView::showMonitor(const MonitorDisplay &display)
 {
     m_display = display;
     ++m_monitorCount;
 }
 
-} // namespace velmora::cli
+} // namespace velmora::link

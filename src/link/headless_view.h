@@ -1,16 +1,16 @@
 #pragma once
 
-#include "link/link.h"
+#include "link.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
-namespace velmora::cli {
+namespace velmora::link {
 
-// The link's view without a window: it keeps what the window would show so that the commands
-// can report it. Editing steps do nothing but the consistency pass, as nothing is typed here.
-class HeadlessView : public link::LinkView {
+// The link's view without a window: it keeps what the window would show so that a tool can
+// report it. Editing steps do nothing but the consistency pass, as nothing is typed here.
+class HeadlessView : public LinkView {
 public:
     HeadlessView(DeviceImage &image, std::uint8_t language, bool extendedMonitor = false)
         : m_image(image), m_language(language), m_extendedMonitor(extendedMonitor)
@@ -25,12 +25,18 @@ public:
     void setNoConnection(bool shown) override { m_noConnection = shown; }
     void clearFileLabel() override {}
     void messageBox(const std::string &text) override { m_box = text; }
-    void showMonitor(const link::MonitorDisplay &display) override;
-    void markLiveCells(const link::Marking &) override {}
+    void showMonitor(const MonitorDisplay &display) override;
+    void markLiveCells(const Marking &) override {}
     bool programAfterChangeTicked() const override { return false; }
-    bool tuningOnTicked() const override { return false; }
+    bool tuningOnTicked() const override { return m_tuningOn; }
     bool extendedMonitorTicked() const override { return m_extendedMonitor; }
-    int shownPage() const override { return 0; }
+    int shownPage() const override { return m_page; }
+    // A headless tuning run: switched on, with a map page as if on show.
+    void setTuning(bool on, int page)
+    {
+        m_tuningOn = on;
+        m_page = page;
+    }
     std::uint8_t language() const override { return m_language; }
 
     const std::string &message() const { return m_message; }
@@ -39,7 +45,7 @@ public:
     bool noConnection() const { return m_noConnection; }
     // Counts the valid monitor replies shown so far.
     int monitorCount() const { return m_monitorCount; }
-    const link::MonitorDisplay &display() const { return m_display; }
+    const MonitorDisplay &display() const { return m_display; }
 
 private:
     DeviceImage &m_image;
@@ -50,7 +56,9 @@ private:
     std::optional<std::string> m_box;
     bool m_noConnection = false;
     int m_monitorCount = 0;
-    link::MonitorDisplay m_display;
+    bool m_tuningOn = false;
+    int m_page = 0;
+    MonitorDisplay m_display;
 };
 
-} // namespace velmora::cli
+} // namespace velmora::link
