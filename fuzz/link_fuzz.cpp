@@ -10,11 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
 using namespace velmora;
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
