@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -338,25 +339,19 @@ private:
         return writeParameters(m_parsed.value("-o"), image, false);
     }
 
-    int verify()
-    {
-        int code = kExitOk;
-        const auto path = device(code);
-        if (!path)
-            return code;
-        auto built = build(code);
-        if (!built)
-            return code;
-        UnitSession session(built->image, m_parsed.language);
-        if (!openSession(session, *path, code))
-            return code;
-        if (!session.transact(&link::Link::MenuVerifyClick, m_err))
-            return fail(session.failureText());
-        return kExitOk;
-    }
+    int verify() { return sendImage(&link::Link::MenuVerifyClick); }
 
     int program()
     {
+        return sendImage(&link::Link::MenuProgramClick,
+                         [this](UnitSession &session) { waitForSaving(session); });
+    }
+
+    // Verify and Program: the image built from the input file, one transaction with the unit,
+    // and for Program the wait while the unit stores it.
+    int sendImage(void (link::Link::*command)(),
+                  const std::function<void(UnitSession &)> &afterwards = {})
+    {
         int code = kExitOk;
         const auto path = device(code);
         if (!path)
@@ -367,9 +362,10 @@ private:
         UnitSession session(built->image, m_parsed.language);
         if (!openSession(session, *path, code))
             return code;
-        if (!session.transact(&link::Link::MenuProgramClick, m_err))
+        if (!session.transact(command, m_err))
             return fail(session.failureText());
-        waitForSaving(session);
+        if (afterwards)
+            afterwards(session);
         return kExitOk;
     }
 
