@@ -73,6 +73,15 @@ void AtomicFile::discard()
     }
 }
 
+bool openForReading(const std::filesystem::path &path, std::ifstream &in)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return false;
+    in.open(path, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
 SaveResult saveAtomically(const std::filesystem::path &target, std::string_view bytes)
 {
     AtomicFile file(target);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 
 namespace velmora::files {
@@ -29,6 +30,10 @@ private:
     std::filesystem::path m_temporary;
     int m_fd = -1;
 };
+
+// Opens a regular file for reading as bytes; false for a missing file or a folder, which opens
+// as a stream on some systems and then reads as nothing.
+bool openForReading(const std::filesystem::path &path, std::ifstream &in);
 
 enum class SaveResult { Saved, CannotCreate, WriteFailed };
 

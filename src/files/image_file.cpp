@@ -77,12 +77,8 @@ bool saveImageFile(const std::filesystem::path &path, const DeviceImage &image)
 
 std::optional<std::size_t> loadImageFile(const std::filesystem::path &path, DeviceImage &image)
 {
-    // A folder opens as a stream on some systems and then reads as nothing.
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::ifstream in;
+    if (!openForReading(path, in))
         return std::nullopt;
     // Read as a stream rather than as one string: only the first 600 numbers matter, whatever
     // size the file has.

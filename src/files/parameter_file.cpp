@@ -397,12 +397,8 @@ bool saveParameterFile(const std::filesystem::path &path, const DeviceImage &ima
 std::optional<bool> loadParameterFile(const std::filesystem::path &path, DeviceImage &image,
                                       bool &extendedMonitor)
 {
-    // A folder opens as a stream on some systems and then reads as nothing.
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::ifstream in;
+    if (!openForReading(path, in))
         return std::nullopt;
     // Streamed rather than read into one string, so that a huge file costs no memory.
     std::streambuf *buffer = in.rdbuf();
