@@ -22,6 +22,8 @@ struct LiveValues {
     std::uint8_t loadMode = 0;
     std::uint16_t savingCountdown = 0;
     bool fresh = false; // set by every valid reply, cleared by whoever uses it
+
+    friend bool operator==(const LiveValues &, const LiveValues &) = default;
 };
 
 // Two bytes, low byte first.

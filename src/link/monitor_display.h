@@ -17,6 +17,8 @@ enum class Colour : std::uint8_t { Normal, Red, Yellow, Lime, Aqua, Fuchsia };
 struct LabelText {
     std::string text;
     std::optional<Colour> colour;
+
+    friend bool operator==(const LabelText &, const LabelText &) = default;
 };
 
 // Everything one monitor reply shows. Labels whose visibility the reply decides carry a flag.
@@ -38,6 +40,8 @@ struct MonitorDisplay {
     Colour coolantGaugeColour = Colour::Aqua;
     int dutyGauge = 0;
     Colour dutyGaugeColour = Colour::Aqua;
+
+    friend bool operator==(const MonitorDisplay &, const MonitorDisplay &) = default;
 };
 
 // What the decode needs besides the reply.
