@@ -25,14 +25,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (image[i] != before[i])
             std::abort(); // the identity block is never in a file
     consistencyPass(image);
-    for (std::size_t axis : {layout::kRpmAdv, layout::kRpmJetTp, layout::kRpmJetTpi,
-                             layout::kRpmJetIap, layout::kRpmPriv})
-        for (std::size_t i = 1; i < layout::kCurvePoints; ++i)
-            if (image[axis + i] <= image[axis + i - 1] || image[axis + i] > 200)
+    using namespace layout;
+    auto within = [&](std::size_t offset, unsigned low, unsigned high) {
+        if (image[offset] < low || image[offset] > high)
+            std::abort();
+    };
+    for (std::size_t axis : {kRpmAdv, kRpmJetTp, kRpmJetTpi, kRpmJetIap, kRpmPriv}) {
+        within(axis, 3, 191);
+        for (std::size_t i = 1; i < kCurvePoints; ++i) {
+            within(axis + i, i + 3, 200);
+            if (image[axis + i] <= image[axis + i - 1])
                 std::abort();
-    for (std::size_t map : {layout::kJetTp, layout::kJetTpi, layout::kJetIap})
-        for (std::size_t e = 0; e < layout::kMapCells; ++e)
-            if (image[map + e] > 250)
-                std::abort();
+        }
+    }
+    for (std::size_t map : {kJetTp, kJetTpi, kJetIap})
+        for (std::size_t e = 0; e < kMapCells; ++e)
+            within(map + e, 0, 250);
+    within(kAdvanceLimit, 10, 125);
+    for (std::size_t speed : {kLimiter2, kPilotLight, kIntakeValve})
+        within(speed, 10, 250);
+    within(kTpsClosed, 0, 250);
+    within(kTpsOpen, 0, 250);
+    within(kStartJet, 0, 50);
+    for (std::size_t k = 0; k < kChokePoints; ++k) {
+        within(kChokeTimes + k, k, 250);
+        within(kChokeCorrections + k, 0, 250);
+        if (k > 0 && image[kChokeTimes + k] <= image[kChokeTimes + k - 1])
+            std::abort();
+    }
     return 0;
 }
