@@ -1,6 +1,8 @@
 // Tuning convergence on the simulated engine, ticks counted by hand: the engine held in one TP14
 // cell that needs 6 % more fuel than the map gives, default tuning settings. Prints the ticks
 // from entering the tuning window to lambda on target, next to the floor the rules allow.
+//
+//   velmora_tuning_bench [--json]
 #include "link/headless_view.h"
 #include "link/link.h"
 #include "link/memory_port.h"
@@ -9,11 +11,13 @@
 #include "sim/responder.h"
 
 #include <cstdio>
+#include <cstring>
 
 using namespace velmora;
 
-int main()
+int main(int argc, char **argv)
 {
+    const bool json = argc > 1 && std::strcmp(argv[1], "--json") == 0;
     constexpr std::size_t kCell = 43; // row 4 (20 %), column 3 (4000 rpm)
     sim::Responder unit;
     sim::OperatingPoint point;
@@ -57,6 +61,12 @@ int main()
     const int steadyCalls = 2 * image[layout::kTuningTime];
     const int floor = steps * (steadyCalls + 1);
     const int used = onTarget - entered;
+    if (json) {
+        std::printf("{\"steps\": %d, \"block_writes\": %zu, \"ticks\": %d, "
+                    "\"ticks_floor\": %d}\n",
+                    steps, unit.counters().perCommand[3], used, floor);
+        return 0;
+    }
     std::printf("Tuning a TP14 cell 6 %% lean (target %d..%d mV, time step %d ms)\n", lowest,
                 highest, image[layout::kTuningTime] * 100);
     std::printf("  one-percent steps: %d, block writes: %zu\n", steps,
