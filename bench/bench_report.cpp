@@ -58,45 +58,37 @@ struct Row {
     const char *floorKey = nullptr;  // instead of a goal: the floor the same benchmark prints
 };
 
-// No speed or memory goal is set for these figures yet; a bound written into `goal` gets its
-// ratio and its yes or NO.
+// Goals are upper bounds in the row's unit; figures that a 57600-baud line and the 55 ms tick
+// bound from below are set against that floor instead. Start-up and memory are our own bounds: a
+// window within a second, and room beside everything else a workshop laptop runs.
+constexpr double kMicrosecond = 1e3;
+constexpr double kMillisecond = 1e6;
 const Row kRows[] = {
-    {"Consistency pass", "velmora_bench", "BM_ConsistencyPass", Kind::Duration, 1},
-    {"Default setting", "velmora_bench", "BM_DefaultSetting", Kind::Duration, 1},
+    {"Consistency pass", "velmora_bench", "BM_ConsistencyPass", Kind::Duration, 1, kMicrosecond},
+    {"Default setting", "velmora_bench", "BM_DefaultSetting", Kind::Duration, 1, kMicrosecond},
     {"After-change step, 406 cells (median of 7)", "velmora_ui_bench", "BM_AfterChangeStep",
-     Kind::Duration, 1},
-    {"Monitor decode", "velmora_link_bench", "BM_DecodeMonitorReply/extended:0", Kind::Duration, 1},
+     Kind::Duration, 1, 3 * kMillisecond},
+    {"Monitor decode", "velmora_link_bench", "BM_DecodeMonitorReply/extended:0", Kind::Duration, 1,
+     10 * kMicrosecond},
     {"Monitor decode, extended", "velmora_link_bench", "BM_DecodeMonitorReply/extended:1",
-     Kind::Duration, 1},
-    {"Monitor display on the window", "velmora_ui_bench", "BM_ShowMonitor", Kind::Duration, 1},
+     Kind::Duration, 1, 10 * kMicrosecond},
+    {"Monitor display on the window", "velmora_ui_bench", "BM_ShowMonitor", Kind::Duration, 1,
+     kMillisecond},
     {"Parameter file write + read", "velmora_files_bench", "BM_WriteAndReadParameterFile",
-     Kind::Duration, 1},
-    {"10 MB file read", "velmora_files_bench", "BM_ReadTenMegabytesOfWords", Kind::Duration, 1},
-    {"Program pass, ticks (median)",
-     "velmora_program_bench",
-     "ticks_median",
-     Kind::Ticks,
-     1,
-     {},
+     Kind::Duration, 1, 50 * kMicrosecond},
+    {"10 MB file read", "velmora_files_bench", "BM_ReadTenMegabytesOfWords", Kind::Duration, 1,
+     1000 * kMillisecond},
+    // One tick per exchange, with at most one more for a late drain.
+    {"Program pass, ticks (median)", "velmora_program_bench", "ticks_median", Kind::Ticks, 1, 12,
      "ticks_floor"},
-    {"Program pass, wall time (median)",
-     "velmora_program_bench",
-     "wall_ms_median",
-     Kind::Duration,
-     1e6,
-     {},
-     "wall_ms_floor"},
-    {"Tuning convergence, ticks",
-     "velmora_tuning_bench",
-     "ticks",
-     Kind::Ticks,
-     1,
-     {},
+    {"Program pass, wall time (median)", "velmora_program_bench", "wall_ms_median",
+     Kind::Duration, kMillisecond, {}, "wall_ms_floor"},
+    {"Tuning convergence, ticks", "velmora_tuning_bench", "ticks", Kind::Ticks, 1, {},
      "ticks_floor"},
     {"Start-up to first shown window (median)", "velmora_startup_bench", "startup_ms_median",
-     Kind::Duration, 1e6},
+     Kind::Duration, kMillisecond, 1000 * kMillisecond},
     {"Resident memory after start-up (median)", "velmora_startup_bench", "rss_kb_median",
-     Kind::Memory, 1},
+     Kind::Memory, 1, 100 * 1024},
 };
 
 using Figures = QHash<QString, double>;
@@ -326,19 +318,24 @@ int main(int argc, char **argv)
         }
         const double value = *measured * row.scale;
         QString bound = none, ratio = none, met = none;
-        if (row.goal) {
-            bound = QStringLiteral("≤ ") + formatted(*row.goal, row.kind);
-            ratio = ratioText(value / *row.goal);
-            met = value <= *row.goal ? QStringLiteral("yes") : QStringLiteral("NO");
-        } else if (row.floorKey) {
+        QString floorText;
+        if (row.floorKey) {
             const auto floor = lookUp(result.figures, QString::fromLatin1(row.floorKey));
             if (floor && *floor > 0) {
-                bound = QStringLiteral("floor ") + formatted(*floor * row.scale, row.kind);
+                floorText = QStringLiteral("floor ") + formatted(*floor * row.scale, row.kind);
+                bound = floorText;
                 ratio = ratioText(value / (*floor * row.scale));
             } else {
                 std::fprintf(stderr, "  %s printed no %s\n", row.program, row.floorKey);
                 allRan = false;
             }
+        }
+        if (row.goal) {
+            bound = QStringLiteral("≤ ") + formatted(*row.goal, row.kind);
+            if (!floorText.isEmpty())
+                bound += QStringLiteral(", ") + floorText;
+            ratio = ratioText(value / *row.goal);
+            met = value <= *row.goal ? QStringLiteral("yes") : QStringLiteral("NO");
         }
         table.push_back({figure, formatted(value, row.kind), bound, ratio, met});
     }
@@ -354,7 +351,7 @@ int main(int argc, char **argv)
     }
     printTable(table);
     std::printf(
-        "\nratio: measured / goal, or measured / floor; — where no goal is set.\n"
+        "\nratio: measured / goal where a goal is set, else measured / floor.\n"
         "floors: the Program pass needs eleven exchanges, at most one a tick, each two "
         "frames\nat 57600 baud; tuning needs each 1 %% step to wait out the steady time.\n");
     return allRan ? 0 : 1;
