@@ -29,6 +29,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace velmora::ui {
 
 TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *parent)
@@ -385,6 +387,7 @@ void TFormHlav::loadSettings()
 
     move(static_cast<int>(*s.left), static_cast<int>(*s.top));
     resize(static_cast<int>(s.width), static_cast<int>(s.height));
+    keepReachable();
     m_held.comPort = s.comPort;
     m_held.language = s.language;
     m_file2->setText(QString::fromStdString(s.file));
@@ -440,7 +443,27 @@ void TFormHlav::centreOnScreen()
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+    // On a screen smaller than the window the title bar stays on it, where it can be grabbed.
+    const QRect usable = screen->availableGeometry();
+    move(std::max(usable.left(), area.left() + (area.width() - width()) / 2),
+         std::max(usable.top(), area.top() + (area.height() - height()) / 2));
+}
+
+void TFormHlav::keepReachable()
+{
+    // A position saved on a screen that is no longer there, or above the top of a smaller one,
+    // would leave the title bar out of reach: such a window starts centred instead.
+    constexpr int kGrip = 100; // width of title bar that must be on a screen
+    constexpr int kTitle = 20;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        const int overlap =
+            std::min(x() + width(), area.right() + 1) - std::max(x(), area.left());
+        if (y() >= area.top() && y() + kTitle <= area.bottom() + 1 &&
+            overlap >= std::min(kGrip, width()))
+            return;
+    }
+    centreOnScreen();
 }
 
 void TFormHlav::closeEvent(QCloseEvent *event)

@@ -163,6 +163,7 @@ private:
     void mapStep(InjectionMap map, int direction);
     void toolsStep(int direction);
     void centreOnScreen();
+    void keepReachable();
     void loadSettings();
     files::WindowSettings windowSettings() const; // what the window holds now
     void setPrintMode(bool printing);

@@ -55,6 +55,26 @@ TEST_F(SettingsWindowTest, OutOfRangeValuesAreBroughtBack)
     EXPECT_TRUE(find<QCheckBox>(QStringLiteral("CheckBoxJetIapAll"))->isChecked());
 }
 
+TEST_F(SettingsWindowTest, SavedPositionIsKeptOnlyWhereTheTitleBarCanBeReached)
+{
+    // Each window saves its own position at close, so the file is written after that.
+    auto startAt = [&](const char *left, const char *top) {
+        if (window)
+            window->close();
+        window.reset();
+        writeSettings(std::string("[FORM_HLAV]\r\nLeft=") + left + "\r\nTop=" + top + "\r\n");
+        open();
+        return window->pos();
+    };
+    EXPECT_EQ(startAt("40", "30"), QPoint(40, 30));
+    // Saved on a second screen that is no longer there: centred on this one.
+    const QPoint centred = startAt("4000", "30");
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(centred))
+        << centred.x() << "," << centred.y();
+    // Above the top of the screen, where the title bar cannot be grabbed.
+    EXPECT_EQ(startAt("40", "-200"), centred);
+}
+
 TEST_F(SettingsWindowTest, ShortImageFileSetsOnlyTheBytesItHolds)
 {
     std::filesystem::create_directories(settingsPath().parent_path());
