@@ -1,6 +1,7 @@
 // A running transaction fed any sequence of replies and ticks: no crash, "Verify OK" only when
-// every block 1..5 of the unit matched the image, and a failed transaction leaves the parameter
-// bytes alone (a Read may have stored what it received).
+// every block 1..5 of the unit matched the image, a failed transaction leaves the parameter
+// bytes alone (a Read may have stored what it received), and "Program OK" only for a tuning
+// write that was waiting for its echo.
 #include "link/headless_view.h"
 #include "link/link.h"
 #include "link/link_texts.h"
@@ -109,22 +110,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     };
 
+    // "Program OK" acknowledges a tuning write, and nothing else.
+    auto tick = [&] {
+        const bool pending = link.tuningWritePending();
+        const std::string shown = view.message();
+        link.tick();
+        if (view.message() == link::text::kTuningOk.english && shown != view.message())
+            check(pending);
+        checkEnd();
+    };
+
     for (std::size_t i = 1; i < size; ++i) {
         if (data[i] == 0xFD) {
-            link.tick();
-            checkEnd();
+            tick();
             continue;
         }
         port.incoming.push_back(data[i]);
-        if (port.incoming.size() >= link::kFrameSize || data[i] == 0xFE) {
-            link.tick();
-            checkEnd();
-        }
+        if (port.incoming.size() >= link::kFrameSize || data[i] == 0xFE)
+            tick();
     }
-    for (int t = 0; t < 40; ++t) {
-        link.tick();
-        checkEnd();
-    }
+    for (int t = 0; t < 40; ++t)
+        tick();
     check(ended); // five sends of four ticks each end any transaction
     return 0;
 }

@@ -436,7 +436,9 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
         }
         return;
     case TransferMode::Idle:
-        if (!matching || b == 0 || !blockMatchesImage(reply, b))
+        // Only a tuning write waits for an echo here: a late repeat of a finished transaction's
+        // last reply must not report a write that never happened.
+        if (!m_tuningWrite || !matching || b == 0 || !blockMatchesImage(reply, b))
             return;
         if (m_command == kTp14MapBlock && m_image[layout::kTpsMode] == kTpModeConnected) {
             m_command = kTp23MapBlock; // the coupled TP23 map follows the TP14 map

@@ -264,3 +264,19 @@ TEST_F(ProtocolTest, TuningWriteIsAcknowledgedWhileIdle)
     ticks(1);
     EXPECT_TRUE(link.tuningWritePending());
 }
+
+TEST_F(ProtocolTest, LateEchoAfterATransactionIsNoTuningAcknowledgement)
+{
+    link.MenuVerifyClick();
+    ticks(6);
+    ASSERT_EQ(view.message, "Verify OK");
+    ASSERT_EQ(link.commandByte(), 0x45);
+    const int gauge = view.gaugeValue;
+    // The unit answers the last request a second time, late: same command, same block.
+    const auto block = image.block(5);
+    port.push(link::makeFrame(0xC5, std::vector<std::uint8_t>(block.begin(), block.end())));
+    ticks(1);
+    EXPECT_EQ(view.message, "Verify OK");
+    EXPECT_EQ(view.gaugeValue, gauge);
+    EXPECT_FALSE(link.tuningWritePending());
+}
