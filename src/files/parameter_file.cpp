@@ -5,8 +5,8 @@
 #include "model/fields.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -38,15 +38,9 @@ public:
         if (keyword.size() < width)
             m_out.append(width - keyword.size(), ' ');
     }
-    void keyNumber(unsigned value)
-    {
-        append(std::snprintf(m_buffer, sizeof m_buffer, "%3u ", value));
-    }
-    void number(unsigned value) { append(std::snprintf(m_buffer, sizeof m_buffer, "%5u ", value)); }
-    void signedNumber(int value)
-    {
-        append(std::snprintf(m_buffer, sizeof m_buffer, "%5d ", value));
-    }
+    void keyNumber(unsigned value) { padded(value, 3); }
+    void number(unsigned value) { padded(value, 5); }
+    void signedNumber(int value) { padded(value, 5); }
     void values(Field field)
     {
         for (std::size_t i = 0; i < fieldDef(field).count; ++i)
@@ -69,15 +63,21 @@ public:
     std::string take() { return std::move(m_out); }
 
 private:
-    void append(int length)
+    // As printf's "%*d ": right-aligned in `width`, then one blank. Written by hand, as the
+    // formatting was most of the time a file took to write.
+    void padded(long value, std::size_t width)
     {
-        if (length > 0)
-            m_out.append(m_buffer, static_cast<std::size_t>(length));
+        std::array<char, 24> digits{};
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+        const auto length = static_cast<std::size_t>(end - digits.data());
+        if (length < width)
+            m_out.append(width - length, ' ');
+        m_out.append(digits.data(), length);
+        m_out += ' ';
     }
 
     const DeviceImage &m_image;
     std::string m_out;
-    char m_buffer[32] = {};
 };
 
 struct MapLines {

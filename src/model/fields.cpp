@@ -50,6 +50,27 @@ constexpr std::array kFields{
     FieldDef{Field::JetIap, "JET_IAP", kJetIap, kMapCells, codec::kPlain},
 };
 
+// Where each field stands in the table, by its enumerator: the table keeps its own order.
+constexpr auto kFieldIndex = [] {
+    std::array<std::size_t, kFields.size()> index{};
+    for (std::size_t i = 0; i < kFields.size(); ++i)
+        index[static_cast<std::size_t>(kFields[i].field)] = i;
+    return index;
+}();
+
+constexpr bool everyFieldOnce()
+{
+    std::array<bool, kFields.size()> seen{};
+    for (const FieldDef &d : kFields) {
+        const auto k = static_cast<std::size_t>(d.field);
+        if (k >= seen.size() || seen[k])
+            return false;
+        seen[k] = true;
+    }
+    return true;
+}
+static_assert(everyFieldOnce(), "every field once in the field table");
+
 } // namespace
 
 std::span<const FieldDef> fieldTable()
@@ -59,11 +80,10 @@ std::span<const FieldDef> fieldTable()
 
 const FieldDef &fieldDef(Field field)
 {
-    const auto it = std::find_if(kFields.begin(), kFields.end(),
-                                 [field](const FieldDef &d) { return d.field == field; });
-    if (it == kFields.end())
+    const auto k = static_cast<std::size_t>(field);
+    if (k >= kFieldIndex.size())
         throw std::logic_error("field missing from the field table");
-    return *it;
+    return kFields[kFieldIndex[k]];
 }
 
 namespace {
