@@ -2,6 +2,7 @@
 // every block 1..5 of the unit matched the image, a failed transaction leaves the parameter
 // bytes alone (a Read may have stored what it received), and "Program OK" only for a tuning
 // write that was waiting for its echo.
+#include "fuzz_check.h"
 #include "link/headless_view.h"
 #include "link/link.h"
 #include "link/link_texts.h"
@@ -9,11 +10,11 @@
 #include "model/parameter_set.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <span>
 #include <string>
 
 using namespace velmora;
+using fuzz::check;
 
 namespace {
 
@@ -36,12 +37,6 @@ bool cameBack(const std::string &line, std::size_t b, std::span<const std::uint8
     std::string reply(1, static_cast<char>(0xC0 | b));
     reply.append(reinterpret_cast<const char *>(block.data()), block.size());
     return line.find(reply) != std::string::npos;
-}
-
-void check(bool holds)
-{
-    if (!holds)
-        std::abort();
 }
 
 } // namespace

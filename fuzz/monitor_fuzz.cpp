@@ -1,24 +1,19 @@
 // Any monitor reply, against any parameter image: no crash; a reply that fails its check byte
 // changes nothing; an accepted one gives gauges within their scales, readable texts, the same
 // display every time, and live points that stay on their axes.
+#include "fuzz_check.h"
 #include "link/frame.h"
 #include "link/live_points.h"
 #include "link/monitor_display.h"
 #include "model/parameter_set.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 using namespace velmora;
+using fuzz::check;
 
 namespace {
-
-void check(bool holds)
-{
-    if (!holds)
-        std::abort();
-}
 
 bool validUtf8(const std::string &text)
 {

@@ -1,14 +1,15 @@
 // Any text into the parameter file reader: no crash, a rejected text changes nothing, and after
 // an accepted one the consistency pass brings every field it governs into its range.
+#include "fuzz_check.h"
 #include "files/parameter_file.h"
 #include "model/parameter_set.h"
 
-#include <cstdlib>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     using namespace velmora;
+    using fuzz::check;
     DeviceImage image;
     applyDefaults(image);
     consistencyPass(image);
@@ -17,25 +18,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto result = files::readParameterText(
         std::string_view(reinterpret_cast<const char *>(data), size), image, extended);
     if (!result.accepted) {
-        if (!(image == before) || extended)
-            std::abort();
+        check(image == before && !extended);
         return 0;
     }
     for (std::size_t i = 0; i < layout::kParameterStart; ++i)
-        if (image[i] != before[i])
-            std::abort(); // the identity block is never in a file
+        check(image[i] == before[i]); // the identity block is never in a file
     consistencyPass(image);
     using namespace layout;
     auto within = [&](std::size_t offset, unsigned low, unsigned high) {
-        if (image[offset] < low || image[offset] > high)
-            std::abort();
+        check(image[offset] >= low && image[offset] <= high);
     };
     for (std::size_t axis : {kRpmAdv, kRpmJetTp, kRpmJetTpi, kRpmJetIap, kRpmPriv}) {
         within(axis, 3, 191);
         for (std::size_t i = 1; i < kCurvePoints; ++i) {
             within(axis + i, i + 3, 200);
-            if (image[axis + i] <= image[axis + i - 1])
-                std::abort();
+            check(image[axis + i] > image[axis + i - 1]);
         }
     }
     for (std::size_t map : {kJetTp, kJetTpi, kJetIap})
@@ -50,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t k = 0; k < kChokePoints; ++k) {
         within(kChokeTimes + k, k, 250);
         within(kChokeCorrections + k, 0, 250);
-        if (k > 0 && image[kChokeTimes + k] <= image[kChokeTimes + k - 1])
-            std::abort();
+        check(k == 0 || image[kChokeTimes + k] > image[kChokeTimes + k - 1]);
     }
     return 0;
 }
