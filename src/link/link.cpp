@@ -3,7 +3,6 @@
 #include "link_texts.h"
 
 #include "model/grid_steps.h"
-#include "model/identity.h"
 
 #include <algorithm>
 
@@ -355,6 +354,13 @@ void Link::startVerifyPass()
     setGauge(1, true);
 }
 
+void Link::takeIdentity(std::span<const std::uint8_t> reply)
+{
+    const auto identity = m_image.block(0);
+    std::copy(reply.begin() + 1, reply.begin() + 1 + kFrameData, identity.begin());
+    m_identity = DecodeUnitIdentity(m_image);
+}
+
 void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
 {
     if (!frameValid(reply))
@@ -369,9 +375,8 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
     case TransferMode::Read: {
         if (!matching)
             return;
-        const auto target = m_image.block(b);
-        std::copy(reply.begin() + 1, reply.begin() + 1 + kFrameData, target.begin());
         if (b == 0) {
+            takeIdentity(reply);
             if (!isCompatible(m_image)) {
                 m_mode = TransferMode::Idle;
                 m_view.consistencyPass();
@@ -386,6 +391,9 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
                 m_view.showStep();
                 return;
             }
+        } else {
+            const auto target = m_image.block(b);
+            std::copy(reply.begin() + 1, reply.begin() + 1 + kFrameData, target.begin());
         }
         if (b < kLastBlock) {
             advance();
@@ -411,8 +419,7 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
         if (!matching)
             return;
         if (b == 0) {
-            const auto identity = m_image.block(0);
-            std::copy(reply.begin() + 1, reply.begin() + 1 + kFrameData, identity.begin());
+            takeIdentity(reply);
             m_view.consistencyPass();
             m_view.showStep();
             if (!isCompatible(m_image)) {

@@ -7,6 +7,7 @@
 #include "serial_port.h"
 
 #include "model/device_image.h"
+#include "model/identity.h"
 #include "model/triple.h"
 
 #include <array>
@@ -100,6 +101,9 @@ public:
     int noReplyTicks() const { return m_noReply; }
     bool programDone() const { return m_programDone; }
     int gauge() const { return m_gauge; }
+    // The unit's version, date and time as the last identity block received in this run gave
+    // them; empty until one arrives.
+    const UnitIdentity &unitIdentity() const { return m_identity; }
     const LiveValues &live() const { return m_live; }
     LiveValues &live() { return m_live; }
     const LivePoints &points() const { return m_points; }
@@ -118,6 +122,7 @@ private:
     void trackLiveCells();
     void advance();
     void startVerifyPass();
+    void takeIdentity(std::span<const std::uint8_t> reply);
     void message(const Triple &text, bool error, bool show);
     void setGauge(int progress, bool show);
     std::string pickText(const Triple &triple) const;
@@ -137,6 +142,7 @@ private:
     bool m_tuningWrite = false;
     int m_gauge = 0;
     bool m_armed = false;
+    UnitIdentity m_identity;
     DeviceImage m_shadow; // the image as the program-after-change check last programmed it
     LiveValues m_live;
     LivePoints m_points;

@@ -12,7 +12,6 @@
 #include "files/parameter_file.h"
 #include "link/link_texts.h"
 #include "link/port_names.h"
-#include "model/identity.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -301,11 +300,11 @@ void TFormHlav::MenuTpNormalClick(std::uint8_t mode)
 {
     if (!setTpMode(m_image, mode)) {
         m_dialogs.inform(this, pick(text::kTpAxesDiffer, m_held.language));
-        showStep(); // the menu's own check mark goes back to the mode in force
+        // Qt has already ticked the refused item; the cells keep whatever the user typed.
+        checkTpModeItem();
         return;
     }
-    for (std::size_t k = 0; k < m_tpModeItems.size(); ++k)
-        m_tpModeItems[k]->setChecked(k == mode);
+    checkTpModeItem();
     tpModeDisplay();
     afterChangeStep();
 }
@@ -493,8 +492,29 @@ void TFormHlav::keyPressEvent(QKeyEvent *event)
     QMainWindow::keyPressEvent(event);
 }
 
+namespace {
+// Marks the span of a take-over or show step: controls hidden or refilled inside it move the
+// focus, and the events that follow must not start a step of their own.
+class StepScope {
+public:
+    explicit StepScope(int &depth) : m_depth(depth) { ++m_depth; }
+    ~StepScope() { --m_depth; }
+    StepScope(const StepScope &) = delete;
+    StepScope &operator=(const StepScope &) = delete;
+
+private:
+    int &m_depth;
+};
+} // namespace
+
+bool TFormHlav::editingEventAllowed() const
+{
+    return m_alive && !m_closed && m_stepDepth == 0;
+}
+
 void TFormHlav::takeOverStep()
 {
+    const StepScope scope(m_stepDepth);
     m_grid->readPositions(m_values);
     m_values.bikeItem = m_bike->currentIndex();
     m_values.blokEnable = m_blokEnable->isChecked();
@@ -514,10 +534,13 @@ void TFormHlav::takeOverStep()
 
 void TFormHlav::showStep()
 {
+    const StepScope scope(m_stepDepth);
     showCells(m_image, m_values);
     m_grid->writePositions(m_values);
 
-    const UnitIdentity identity = DecodeUnitIdentity(m_image);
+    // Built when the unit's identity block arrives, not from whatever block 0 the image holds:
+    // a saved image or a parameter file says nothing about the unit on the line now.
+    const UnitIdentity &identity = m_link->unitIdentity();
     // A label shows its text up to the first zero byte, as a C string would.
     const auto shown = [](const std::string &text) { return QString::fromLatin1(text.c_str()); };
     m_verze[0]->setText(shown(identity.version));
@@ -526,11 +549,16 @@ void TFormHlav::showStep()
 
     m_blokEnable->setChecked(m_values.blokEnable);
     m_privEnable->setChecked(m_values.privEnable);
-    for (std::size_t k = 0; k < m_tpModeItems.size(); ++k)
-        m_tpModeItems[k]->setChecked(m_image[layout::kTpsMode] == k);
+    checkTpModeItem();
     tpModeDisplay();
     m_bike->setCurrentIndex(m_values.bikeItem);
     applyDependentRules();
+}
+
+void TFormHlav::checkTpModeItem()
+{
+    for (std::size_t k = 0; k < m_tpModeItems.size(); ++k)
+        m_tpModeItems[k]->setChecked(m_image[layout::kTpsMode] == k);
 }
 
 void TFormHlav::afterChangeStep()
@@ -817,19 +845,26 @@ void TFormHlav::ComboBoxBikeChange(int index)
 
 void TFormHlav::CheckBoxMouseUp()
 {
+    if (!editingEventAllowed())
+        return;
     takeOverStep();
     afterChangeStep();
 }
 
 void TFormHlav::UpDown1Click()
 {
+    if (!editingEventAllowed())
+        return;
     takeOverStep();
     afterChangeStep();
 }
 
 void TFormHlav::Edit1Exit()
 {
-    if (!m_alive || m_closed)
+    // A cell that loses the focus because a step hides its group has just been read or written
+    // by that very step; a take-over from here would read the model box before the show step
+    // has set it and put the previous model back.
+    if (!editingEventAllowed())
         return;
     takeOverStep();
     afterChangeStep();
@@ -837,6 +872,8 @@ void TFormHlav::Edit1Exit()
 
 void TFormHlav::EnterKeyPress()
 {
+    if (!editingEventAllowed())
+        return;
     focusNextChild();
     takeOverStep();
     afterChangeStep();

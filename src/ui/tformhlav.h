@@ -171,6 +171,9 @@ private:
     void saveSettings();
 
     void applyDependentRules();
+    void checkTpModeItem(); // exactly the TP mode item of the mode in force
+    // False while a step runs or the window is closing: editing events then start nothing.
+    bool editingEventAllowed() const;
     void bindMonitorLabels();
     QColor colourOf(link::Colour colour) const;
     void setBackground(QWidget *widget, const QColor &color);
@@ -192,6 +195,7 @@ private:
     QString m_rememberedPath;
     bool m_closed = false;
     bool m_alive = true; // false once destruction has begun: late focus events run nothing
+    int m_stepDepth = 0;  // take-over and show steps in progress
     QTimer *m_timer = nullptr;
     quint64 m_ticks = 0;
 

@@ -163,6 +163,11 @@ TEST_F(LinkTest, ProgramAfterChangeArmsAndWatchesTheParameters)
     ASSERT_EQ(link.transferMode(), TransferMode::Idle);
     link.ProgramAfterChange();
     EXPECT_EQ(link.transferMode(), TransferMode::Idle);
+    // The identity block is the unit's, not a parameter: a new one is no reason to program.
+    image[id::kVersion] ^= 0xFF;
+    image[id::kModelMap] ^= 0xFF;
+    link.ProgramAfterChange();
+    EXPECT_EQ(link.transferMode(), TransferMode::Idle);
     image[kJetIap + 42] = 77;
     link.ProgramAfterChange();
     EXPECT_EQ(link.transferMode(), TransferMode::Program);

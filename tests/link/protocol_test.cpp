@@ -218,6 +218,39 @@ TEST_F(ProtocolTest, DroppedOrWrongRepliesAreRepeated)
     EXPECT_GT(used, 11);
 }
 
+TEST_F(ProtocolTest, ProgramWhoseEchoDiffersFailsAfterFiveSends)
+{
+    // The unit stores block 2 but echoes one byte changed, check byte fixed up: only the
+    // comparison on the PC can tell.
+    port.answer = [&](const link::Frame &request) {
+        auto reply = unit.answer(request, sim::Clock::now());
+        if (!reply)
+            return;
+        if ((*reply)[0] == 0x82) {
+            (*reply)[1 + 17] ^= 0x01;
+            (*reply)[101] = link::checkByte(std::span<const std::uint8_t>(reply->data(), 101));
+        }
+        port.push(*reply);
+    };
+    image[kAdvance + 4] = 31;
+    link.MenuProgramClick();
+    const int used = runToIdle();
+
+    const auto commands = blockCommands();
+    EXPECT_EQ(commands, (std::vector<std::uint8_t>{0x00, 0x01, 0x02, 0x02, 0x02, 0x02, 0x02}));
+    EXPECT_EQ(view.message, "Program error!");
+    EXPECT_TRUE(view.messageError);
+    EXPECT_FALSE(link.programDone());
+    EXPECT_EQ(link.gauge(), 2); // blocks 0 and 1 got through
+    EXPECT_TRUE(view.boxes.empty());
+    // Four ticks after each send but the first, which the reply path sent within a tick.
+    EXPECT_EQ(used, 2 + 4 * 4 + 3);
+    // Nothing after the failure: idle ticks only poll the monitor.
+    ticks(12);
+    EXPECT_EQ(blockCommands().size(), commands.size());
+    EXPECT_EQ(link.transferMode(), TransferMode::Idle);
+}
+
 TEST_F(ProtocolTest, MonitorReplyDuringATransactionDoesNotAdvanceIt)
 {
     ticks(6); // the monitor request is answered into the queue

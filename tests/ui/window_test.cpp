@@ -433,25 +433,6 @@ TEST_F(WindowTest, ExitClosesTheWindow)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(WindowTest, IdentityLabelsStopAtAZeroByte)
-{
-    open();
-    window->image()[id::kName] = 'V';
-    window->image()[id::kName + 1] = 'L';
-    window->image()[id::kName + 2] = 'M';
-    window->image()[id::kVersion] = 43;
-    window->image()[id::kDay] = 7;
-    window->image()[id::kMonth] = 45;
-    window->image()[id::kYear] = 5;
-    window->showStep();
-    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelVerze1"))->text(), "VLM43");
-    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelVerze2"))->text(), " 7. 6.2005");
-    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelVerze3"))->text(), "00:00");
-    window->image()[id::kName] = 0;
-    window->showStep();
-    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelVerze1"))->text(), "");
-}
-
 TEST_F(WindowTest, ElevenCheckBoxesShareTheMouseUpHandler)
 {
     open();
