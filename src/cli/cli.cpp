@@ -7,6 +7,7 @@
 
 #include "files/image_file.h"
 #include "files/parameter_file.h"
+#include "files/save_file.h"
 #include "files/settings_file.h"
 #include "link/link_texts.h"
 #include "link/port_names.h"
@@ -230,9 +231,7 @@ private:
             m_out.flush();
             return kExitOk;
         }
-        return files::saveParameterFile(*path, image, extendedMonitor)
-                   ? kExitOk
-                   : fail(text::kWriteFileError);
+        return writeFile(*path, files::writeParameterText(image, extendedMonitor));
     }
 
     int writeImage(const std::optional<std::string> &path, const DeviceImage &image)
@@ -242,7 +241,14 @@ private:
             m_out.flush();
             return kExitOk;
         }
-        return files::saveImageFile(*path, image) ? kExitOk : fail(text::kWriteFileError);
+        return writeFile(*path, files::imageText(image));
+    }
+
+    // The window's words for each way a save can fail.
+    int writeFile(const std::string &path, std::string_view bytes)
+    {
+        const Triple *failure = files::text::saveFailureText(files::saveFile(path, bytes));
+        return failure ? fail(*failure) : kExitOk;
     }
 
     int defaults()
@@ -333,8 +339,8 @@ private:
         if (!session.transact(&link::Link::MenuReadClick, m_err))
             return fail(session.failureText());
         if (const auto imagePath = m_parsed.value("--image")) {
-            if (!files::saveImageFile(*imagePath, image))
-                return fail(text::kWriteFileError);
+            if (const int code = writeImage(*imagePath, image); code != kExitOk)
+                return code;
         }
         return writeParameters(m_parsed.value("-o"), image, false);
     }

@@ -1,17 +1,13 @@
 #pragma once
 
+#include "files/file_texts.h"
 #include "model/triple.h"
 
 // Texts of the command-line tool that the window words the same way.
 namespace velmora::cli::text {
 
-inline constexpr Triple kOpenFileError{"Chyba při otevírání souboru!", "Open file error!",
-                                       "Fehler beim öffnen der Datei!"};
-inline constexpr Triple kFileVersionError{"Neshodná verze souboru *.ign!",
-                                          "Unmatched version of *.ign file!",
-                                          "Uneinig Version der Datendatei *.ign!"};
-inline constexpr Triple kWriteFileError{"Chyba při zápisu souboru!", "Write file error!",
-                                        "Fehler beim Schreiben der Datei!"};
+using files::text::kFileVersionError;
+using files::text::kOpenFileError;
 inline constexpr Triple kDataError{"Chyba naprogramovaných dat!", "Programmed data error!",
                                    "Abgelegte Daten Fehler!"};
 inline constexpr Triple kBlock{"blok", "block", "Block"};

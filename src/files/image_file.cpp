@@ -1,6 +1,6 @@
 #include "image_file.h"
 
-#include "atomic_file.h"
+#include "save_file.h"
 
 #include <cstdio>
 #include <fstream>
@@ -72,7 +72,7 @@ std::size_t readImageText(std::string_view text, DeviceImage &image)
 
 bool saveImageFile(const std::filesystem::path &path, const DeviceImage &image)
 {
-    return saveAtomically(path, imageText(image)) == SaveResult::Saved;
+    return saveFile(path, imageText(image)) == SaveResult::Saved;
 }
 
 std::optional<std::size_t> loadImageFile(const std::filesystem::path &path, DeviceImage &image)

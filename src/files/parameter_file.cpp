@@ -1,6 +1,6 @@
 #include "parameter_file.h"
 
-#include "atomic_file.h"
+#include "save_file.h"
 
 #include "model/fields.h"
 
@@ -391,7 +391,7 @@ ParameterReadResult readParameterText(std::string_view text, DeviceImage &image,
 bool saveParameterFile(const std::filesystem::path &path, const DeviceImage &image,
                        bool extendedMonitor)
 {
-    return saveAtomically(path, writeParameterText(image, extendedMonitor)) == SaveResult::Saved;
+    return saveFile(path, writeParameterText(image, extendedMonitor)) == SaveResult::Saved;
 }
 
 std::optional<bool> loadParameterFile(const std::filesystem::path &path, DeviceImage &image,

@@ -1,6 +1,6 @@
 #include "settings_file.h"
 
-#include "atomic_file.h"
+#include "save_file.h"
 
 #include <algorithm>
 #include <charconv>
@@ -217,7 +217,7 @@ bool SettingsFile::save(const std::filesystem::path &path) const
     std::error_code error;
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path(), error);
-    return saveAtomically(path, text()) == SaveResult::Saved;
+    return saveFile(path, text()) == SaveResult::Saved;
 }
 
 std::filesystem::path defaultSettingsPath()

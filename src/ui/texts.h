@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/file_texts.h"
 #include "model/triple.h"
 
 #include <QString>
@@ -18,16 +19,9 @@ inline constexpr Triple kDefaultsQuestion{"Chcete nastavit základní hodnoty?",
 inline constexpr Triple kTpAxesDiffer{"Otáčky TP14 a TP23 nejsou stejné !",
                                       "Rpm on TP14 and TP23 are not the same !",
                                       "Uneinig Rpm TP14 und TP23!"};
-inline constexpr Triple kOpenFileError{"Chyba při otevírání souboru!", "Open file error!",
-                                       "Fehler beim öffnen der Datei!"};
-inline constexpr Triple kFileVersionError{"Neshodná verze souboru *.ign!",
-                                          "Unmatched version of *.ign file!",
-                                          "Uneinig Version der Datendatei *.ign!"};
-// A save that could not be completed; the file that stood there is kept.
-inline constexpr Triple kWriteFileError{
-    "Chyba při zápisu souboru! Původní soubor zůstal beze změny.",
-    "Write file error! The previous file is unchanged.",
-    "Fehler beim Schreiben der Datei! Die alte Datei bleibt unverändert."};
+// The file messages are the command-line tool's too.
+using files::text::kFileVersionError;
+using files::text::kOpenFileError;
 } // namespace text
 
 } // namespace velmora::ui

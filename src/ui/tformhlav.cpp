@@ -7,9 +7,9 @@
 #include "texts.h"
 #include "up_down.h"
 
-#include "files/atomic_file.h"
 #include "files/image_file.h"
 #include "files/parameter_file.h"
+#include "files/save_file.h"
 #include "link/link_texts.h"
 #include "link/port_names.h"
 
@@ -814,7 +814,7 @@ void TFormHlav::MenuSaveClick()
     const QString path = m_dialogs.saveFileName(this, m_rememberedPath);
     if (path.isEmpty())
         return;
-    files::AtomicFile file(path.toStdString());
+    files::SaveFile file(path.toStdString());
     if (!file.create()) {
         m_dialogs.inform(this, pick(text::kOpenFileError, m_held.language));
         return;
@@ -822,8 +822,10 @@ void TFormHlav::MenuSaveClick()
     takeOverStep();
     consistencyPass();
     showStep();
-    if (!file.commit(files::writeParameterText(m_image, m_extMonitor->isChecked()))) {
-        m_dialogs.inform(this, pick(text::kWriteFileError, m_held.language));
+    const files::SaveResult saved =
+        file.commit(files::writeParameterText(m_image, m_extMonitor->isChecked()));
+    if (const Triple *failure = files::text::saveFailureText(saved)) {
+        m_dialogs.inform(this, pick(*failure, m_held.language));
         return;
     }
     m_file2->setText(path);

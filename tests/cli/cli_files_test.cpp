@@ -1,6 +1,7 @@
 // The commands that work on files only.
 #include "cli_test_support.h"
 
+#include "../files/file_size_limit.h"
 #include "../files/temp_folder.h"
 
 #include "files/image_file.h"
@@ -152,6 +153,50 @@ TEST_F(CliFilesTest, MissingFileIsReportedInTheChosenLanguage)
     const auto base =
         runTool({"--language", "CESKY", "convert", path("none.ign"), "--base", path("none.img")});
     EXPECT_EQ(base.err, "Chyba při otevírání souboru!\n");
+}
+
+TEST_F(CliFilesTest, OutputThatCannotBeCreatedIsAnOpenError)
+{
+    namespace fs = std::filesystem;
+    fs::create_directory(path("folder.ign"));
+    std::ofstream(path("locked.ign")) << "locked";
+    fs::permissions(path("locked.ign"),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_TRUE(files::saveParameterFile(path("in.ign"), modelDefaults(1), false));
+    for (const std::string &out : {path("missing/x.ign"), path("folder.ign"), path("locked.ign")}) {
+        const auto defaults = runTool({"defaults", "--model", "0", "-o", out});
+        EXPECT_EQ(defaults.code, 1) << out;
+        EXPECT_EQ(defaults.err, "Open file error!\n") << out;
+        const auto image = runTool(
+            {"--language", "DEUTSCH", "convert", path("in.ign"), "--to", "image", "-o", out});
+        EXPECT_EQ(image.code, 1) << out;
+        EXPECT_EQ(image.err, "Fehler beim öffnen der Datei!\n") << out;
+    }
+    EXPECT_EQ(fileText(path("locked.ign")), "locked");
+    EXPECT_TRUE(fs::is_directory(path("folder.ign")));
+}
+
+TEST_F(CliFilesTest, OutputWriteFailureSaysWhetherTheOldFileStayed)
+{
+    std::ofstream(path("old.ign")) << "old";
+    {
+        const velmora::test::FileSizeLimit limit(8);
+        ASSERT_TRUE(limit.active());
+        const auto run = runTool({"defaults", "--model", "0", "-o", path("old.ign")});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.err, "Write file error! The previous file is unchanged.\n");
+    }
+    EXPECT_EQ(fileText(path("old.ign")), "old");
+
+    // A device is written where it stands, so nothing is said about what it held.
+    const std::filesystem::path full = "/dev/full";
+    if (!std::filesystem::is_character_file(full))
+        GTEST_SKIP() << "no " << full;
+    std::filesystem::create_symlink(full, path("full.ign"));
+    const auto run =
+        runTool({"--language", "CESKY", "defaults", "--model", "0", "-o", path("full.ign")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "Chyba při zápisu souboru!\n");
 }
 
 TEST_F(CliFilesTest, UsageErrorsExitWithTwo)

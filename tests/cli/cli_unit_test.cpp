@@ -69,6 +69,13 @@ TEST_F(CliUnitTest, ReadWritesTheUnitsSetAndImage)
     const auto toStdout = runTool({"read", "--device", unit->slavePath()});
     ASSERT_EQ(toStdout.code, 0);
     EXPECT_EQ(toStdout.out, files::writeParameterText(expected, false));
+
+    // An image file that cannot be created ends the command before the parameter file.
+    const auto blocked = runTool({"read", "--device", unit->slavePath(), "-o", path("late.ign"),
+                                  "--image", folder.path().string()});
+    EXPECT_EQ(blocked.code, 1);
+    EXPECT_TRUE(blocked.err.ends_with("\nOpen file error!\n")) << blocked.err;
+    EXPECT_FALSE(std::filesystem::exists(path("late.ign")));
 }
 
 TEST_F(CliUnitTest, ProgramThenVerify)

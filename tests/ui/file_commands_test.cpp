@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include "../files/file_size_limit.h"
+
 #include "files/parameter_file.h"
 #include "model/parameter_set.h"
 
@@ -132,4 +134,55 @@ TEST_F(FileCommandsTest, OpenProgramsAtOnceWhenAskedTo)
     dialogs.openPaths = {writeModel2File("p.ign")};
     find<QAction>(QStringLiteral("MenuOpen"))->trigger();
     EXPECT_EQ(window->link().transferMode(), link::TransferMode::Program);
+}
+
+TEST_F(FileCommandsTest, SaveOverAReadOnlyFileIsRefusedBeforeTheCellsAreTaken)
+{
+    openShown({QStringLiteral("DEUTSCH")});
+    dialogs.messages.clear();
+    const QString locked = path("locked.ign");
+    std::ofstream(locked.toStdString()) << "the good file";
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const std::uint8_t before = at(kAdvance + 1);
+    ASSERT_NE(before, 19);
+    type("Edit12", QStringLiteral("19"));
+    dialogs.savePaths = {locked};
+    find<QAction>(QStringLiteral("MenuSave"))->trigger();
+    EXPECT_EQ(dialogs.messages, QStringList{QString::fromUtf8("Fehler beim öffnen der Datei!")});
+    EXPECT_EQ(contents(locked), "the good file");
+    EXPECT_EQ(at(kAdvance + 1), before); // refused before the typed value was taken over
+    EXPECT_TRUE(window->rememberedPath().isEmpty());
+}
+
+TEST_F(FileCommandsTest, FailedWriteSaysWhetherThePreviousFileStayed)
+{
+    open({QStringLiteral("CESKY")});
+    dialogs.messages.clear();
+    fileLabel()->setText(QStringLiteral("/old/one.ign"));
+    std::ofstream(path("good.ign").toStdString()) << "the good file";
+    dialogs.savePaths = {path("good.ign")};
+    {
+        const test::FileSizeLimit limit(8);
+        ASSERT_TRUE(limit.active());
+        find<QAction>(QStringLiteral("MenuSave"))->trigger();
+    }
+    EXPECT_EQ(dialogs.messages,
+              QStringList{QString::fromUtf8(
+                  "Chyba při zápisu souboru! Původní soubor zůstal beze změny.")});
+    EXPECT_EQ(contents(path("good.ign")), "the good file");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+
+    // A device is written where it stands: the message claims nothing about what it held.
+    const QString full = QStringLiteral("/dev/full");
+    if (!QFileInfo(full).exists())
+        GTEST_SKIP() << "no /dev/full";
+    ASSERT_TRUE(QFile::link(full, path("full.ign")));
+    dialogs.messages.clear();
+    dialogs.savePaths = {path("full.ign")};
+    find<QAction>(QStringLiteral("MenuSave"))->trigger();
+    EXPECT_EQ(dialogs.messages, QStringList{QString::fromUtf8("Chyba při zápisu souboru!")});
+    EXPECT_TRUE(QFileInfo(path("full.ign")).isSymLink());
+    EXPECT_EQ(fileLabel()->text(), "/old/one.ign");
+    EXPECT_TRUE(window->rememberedPath().isEmpty());
 }

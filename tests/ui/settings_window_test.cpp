@@ -135,3 +135,29 @@ TEST_F(SettingsWindowTest, CloseAndStartAgainRestoresEverything)
     EXPECT_EQ(at(kAdvance + 2), 27);
     EXPECT_EQ(edit("Edit13")->text(), "27");
 }
+
+TEST_F(SettingsWindowTest, CloseWritesThroughLinksAndPassesOverReadOnlyFilesSilently)
+{
+    namespace fs = std::filesystem;
+    // The settings kept in another folder and linked in; the image file locked by its user.
+    writeSettings("");
+    fs::remove(settingsPath());
+    const fs::path kept = fs::path(config.path().toStdString()) / "kept" / "settings.ini";
+    fs::create_directories(kept.parent_path());
+    std::ofstream(kept, std::ios::binary) << "[PORTS]\nCOM2=/nonexistent/two\n";
+    fs::create_symlink(kept, settingsPath());
+    const fs::path image = files::parameterImagePath(settingsPath());
+    std::ofstream(image, std::ios::binary) << "locked";
+    fs::permissions(image, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    open({QStringLiteral("DEUTSCH")});
+    dialogs.messages.clear();
+    window->close();
+    EXPECT_TRUE(fs::is_symlink(settingsPath()));
+    const files::SettingsFile saved = files::SettingsFile::load(kept);
+    EXPECT_EQ(saved.number("FORM_HLAV", "Language"), 2);
+    EXPECT_EQ(saved.value("PORTS", "COM2"), "/nonexistent/two");
+    std::ifstream in(image, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "locked");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}

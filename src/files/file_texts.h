@@ -1,0 +1,39 @@
+#pragma once
+
+#include "model/triple.h"
+#include "save_file.h"
+
+// What the window and the command-line tool say about files, in one table for both.
+namespace velmora::files::text {
+
+inline constexpr Triple kOpenFileError{"Chyba při otevírání souboru!", "Open file error!",
+                                       "Fehler beim öffnen der Datei!"};
+inline constexpr Triple kFileVersionError{"Neshodná verze souboru *.ign!",
+                                          "Unmatched version of *.ign file!",
+                                          "Uneinig Version der Datendatei *.ign!"};
+// A save through a temporary file that could not be completed; the file that stood there is kept.
+inline constexpr Triple kWriteFileErrorUnchanged{
+    "Chyba při zápisu souboru! Původní soubor zůstal beze změny.",
+    "Write file error! The previous file is unchanged.",
+    "Fehler beim Schreiben der Datei! Die alte Datei bleibt unverändert."};
+// A save that failed while the file was rewritten where it stands.
+inline constexpr Triple kWriteFileError{"Chyba při zápisu souboru!", "Write file error!",
+                                        "Fehler beim Schreiben der Datei!"};
+
+// The message for a save that failed; nothing for one that succeeded.
+constexpr const Triple *saveFailureText(SaveResult result)
+{
+    switch (result) {
+    case SaveResult::Saved:
+        return nullptr;
+    case SaveResult::CannotCreate:
+        return &kOpenFileError;
+    case SaveResult::WriteFailed:
+        return &kWriteFileErrorUnchanged;
+    case SaveResult::WriteFailedInPlace:
+        return &kWriteFileError;
+    }
+    return &kWriteFileError;
+}
+
+} // namespace velmora::files::text
