@@ -1,3 +1,5 @@
+#include "input_events.h"
+
 #include "app/application.h"
 #include "ui/controls.h"
 #include "ui/gauge.h"
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmora::ui;
+using velmora::test::turnWheel;
 
 TEST(CellText, FormatsAndParsesBothForms)
 {
@@ -71,6 +74,46 @@ TEST(UpDown, MouseOnTheHalvesStepsUpAndDown)
     QTest::mouseClick(&upDown, Qt::LeftButton, {}, QPoint(5, 17));
     QTest::mouseClick(&upDown, Qt::LeftButton, {}, QPoint(5, 17));
     EXPECT_EQ(upDown.position(), 99);
+}
+
+TEST(UpDown, ArrowKeysOfItsFocusedTextBoxPressItsButtons)
+{
+    QWidget window;
+    auto *edit = new QLineEdit(&window);
+    auto *upDown = new UpDown(edit, 0, 10, 2, false, &window);
+    auto *other = new QLineEdit(&window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    upDown->setPosition(4);
+    QSignalSpy clicks(upDown, &UpDown::clicked);
+    edit->setFocus(Qt::TabFocusReason);
+
+    QTest::keyClick(edit, Qt::Key_Up);
+    QTest::keyClick(edit, Qt::Key_Up, Qt::KeypadModifier);
+    EXPECT_EQ(edit->text(), "8");
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(upDown->position(), 6);
+    ASSERT_EQ(clicks.size(), 3);
+    EXPECT_FALSE(clicks[2][0].toBool());
+
+    // At the end of the range it stays, and still reports the press as a click does.
+    upDown->setPosition(10);
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(upDown->position(), 10);
+    EXPECT_EQ(clicks.size(), 4);
+
+    // Keys with a modifier, keys of another box and a disabled control step nothing.
+    QTest::keyClick(edit, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::ControlModifier);
+    other->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(other, Qt::Key_Down);
+    edit->setFocus(Qt::TabFocusReason);
+    upDown->setEnabled(false);
+    QTest::keyClick(edit, Qt::Key_Down);
+    turnWheel(edit, -velmora::test::kNotch);
+    EXPECT_EQ(upDown->position(), 10);
+    EXPECT_EQ(clicks.size(), 4);
 }
 
 TEST(Gauge, HoldsProgressWithinItsRange)
