@@ -22,8 +22,8 @@ QStringList names(const char *pattern, int first, int last, const char *suffix =
     return out;
 }
 
-// Two columns read row by row: a0 b0 a1 b1 ...
-QStringList sideBySide(const QStringList &left, const QStringList &right)
+// Two columns side by side, read row by row.
+QStringList rowsOf(const QStringList &left, const QStringList &right)
 {
     QStringList out;
     for (qsizetype i = 0; i < left.size(); ++i)
@@ -31,114 +31,12 @@ QStringList sideBySide(const QStringList &left, const QStringList &right)
     return out;
 }
 
-QStringList objectNames(const QList<QWidget *> &widgets)
-{
-    QStringList out;
-    for (const QWidget *w : widgets)
-        out << w->objectName();
-    return out;
-}
-
-class TabOrderTest : public WindowTest {
-protected:
-    QTabWidget *pages() const { return find<QTabWidget>(QStringLiteral("PageControl1")); }
-
-    // From the tab bar, Tab until the focus leaves the page on show: the controls it visited.
-    QList<QWidget *> walk(int index)
-    {
-        pages()->setCurrentIndex(index);
-        QWidget *page = pages()->widget(index);
-        pages()->tabBar()->setFocus(Qt::TabFocusReason);
-        QList<QWidget *> visited;
-        for (int n = 0; n < 1000; ++n) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget *focus = QApplication::focusWidget();
-            if (!page->isAncestorOf(focus)) {
-                leftTo = focus;
-                break;
-            }
-            visited << focus;
-        }
-        return visited;
-    }
-
-    // Every control of the page that the keyboard can reach is visited once.
-    void expectComplete(int index, const QList<QWidget *> &visited) const
-    {
-        QStringList reachable;
-        for (QWidget *w : pages()->widget(index)->findChildren<QWidget *>())
-            if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
-                reachable << w->objectName();
-        QStringList seen = objectNames(visited);
-        reachable.sort();
-        seen.sort();
-        EXPECT_EQ(seen, reachable);
-    }
-
-    // The cells of one table are visited one after another, each right of the one before on
-    // the same row or on a lower row.
-    void expectTableReadInRows(const QList<QWidget *> &visited, const QStringList &table) const
-    {
-        const QStringList seen = objectNames(visited);
-        const qsizetype first = seen.indexOf(table.front());
-        ASSERT_GE(first, 0) << table.front().toStdString();
-        QWidget *page = pages()->currentWidget();
-        for (qsizetype k = 1; k < table.size(); ++k) {
-            ASSERT_LT(first + k, seen.size());
-            QWidget *a = visited[first + k - 1];
-            QWidget *b = visited[first + k];
-            ASSERT_TRUE(table.contains(b->objectName()))
-                << "left the table for " << b->objectName().toStdString();
-            const QRect ra(a->mapTo(page, QPoint()), a->size());
-            const QRect rb(b->mapTo(page, QPoint()), b->size());
-            const bool sameRow = std::abs(ra.center().y() - rb.center().y()) < ra.height() / 2;
-            EXPECT_TRUE(sameRow ? rb.left() > ra.right() : rb.top() > ra.bottom())
-                << a->objectName().toStdString() << " -> " << b->objectName().toStdString();
-        }
-    }
-
-    QWidget *leftTo = nullptr;
-};
-
 } // namespace
 
-TEST_F(TabOrderTest, Tp14PageReadsTheSpeedAxisThenTheMapRowByRow)
+TEST_F(WindowTest, TabWalksEveryPageInRows)
 {
     openShown();
-    const QList<QWidget *> visited = walk(1);
-    const QStringList expected =
-        names("EditRpmTps%1", 1, 10) + names("Edit%1", 50, 149) +
-        QStringList{"BitBtnJetTpsMinus", "BitBtnJetTpsPlus", "CheckBoxJetTpsAll"};
-    EXPECT_EQ(objectNames(visited), expected);
-    expectComplete(1, visited);
-    expectTableReadInRows(visited, names("EditRpmTps%1", 1, 10) + names("Edit%1", 50, 149));
-    // After the page the chain goes on outside it, and Shift+Tab walks the same way back.
-    ASSERT_NE(leftTo, nullptr);
-    QTest::keyClick(leftTo, Qt::Key_Backtab);
-    for (qsizetype k = visited.size() - 1; k >= 0; --k) {
-        ASSERT_EQ(QApplication::focusWidget(), visited[k]) << k;
-        QTest::keyClick(visited[k], Qt::Key_Backtab);
-    }
-    EXPECT_EQ(QApplication::focusWidget(), pages()->tabBar());
-}
-
-TEST_F(TabOrderTest, IgnitionPageReadsTheCurvePointByPointThenTheOtherGroups)
-{
-    openShown();
-    const QList<QWidget *> visited = walk(0);
-    const QStringList expected =
-        sideBySide(names("Edit%1", 1, 10), names("Edit%1", 11, 20)) +
-        QStringList{"BitBtnIgnMinus", "BitBtnIgnPlus", "CheckBoxIgnAll",     "EditOmez2",
-                    "Edit46",         "ComboBoxBike",  "CheckBoxBlokEnable", "CheckBoxProgHned",
-                    "EditRpmPulsu",   "EditRpmKorekce"};
-    EXPECT_EQ(objectNames(visited), expected);
-    expectComplete(0, visited);
-    expectTableReadInRows(visited, sideBySide(names("Edit%1", 1, 10), names("Edit%1", 11, 20)));
-}
-
-TEST_F(TabOrderTest, EveryPageIsReadInRows)
-{
-    openShown();
+    auto *pages = find<QTabWidget>(QStringLiteral("PageControl1"));
     // Pages whose cells show only in some states are brought into them first.
     const std::function<void()> uncoupled = [this] {
         window->image()[layout::kTpsMode] = kTpModeNormal;
@@ -146,49 +44,87 @@ TEST_F(TabOrderTest, EveryPageIsReadInRows)
     };
     const std::function<void()> servoModel = [this] {
         window->image()[layout::kBike] = 1;
-        window->image()[layout::kPrivEnable] = 1;
         window->showStep();
     };
-    const std::function<void()> tuningUnlocked = [this] {
-        pages()->setCurrentIndex(6);
+    const std::function<void()> tuningUnlocked = [this, pages] {
+        pages->setCurrentIndex(6);
         clickBox("CheckBoxLadeniPovoleno");
     };
-    const QStringList temperatures =
-        QStringList{"EditVoda_10", "EditVoda20", "EditVoda50", "EditVoda80", "EditVoda110"} +
-        QStringList{"EditVzduch_10", "EditVzduch20", "EditVzduch50", "EditVzduch80",
-                    "EditVzduch110"};
+    // Per page: the first and last control Tab reaches, and a table whose cells it must visit
+    // one after another in reading order.
     const struct {
         int page;
         std::function<void()> prepare;
+        QString first, last;
         QStringList table;
-        QString first;
-        QString last;
     } cases[] = {
-        {2, uncoupled, names("EditRpmTps%1", 1, 10, "i") + names("Edit%1", 50, 149, "i"),
-         "EditRpmTps1i", "CheckBoxJetTpsAlli"},
-        {3, nullptr, names("EditRpmIap%1", 1, 10) + names("Edit%1", 160, 259), "EditRpmIap1",
-         "EditIapToTps"},
-        {4, nullptr, temperatures, "EditVoda_10", "CheckBoxExtMonitor"},
-        {4, nullptr, names("EditSyticCas%1", 1, 4) + names("EditSyticKorekce%1", 0, 3),
-         "EditVoda_10", "CheckBoxExtMonitor"},
-        {5, servoModel, sideBySide(names("EditRpmPriv%1", 1, 10), names("EditNapPriv%1", 1, 10)),
-         "CheckBoxPrivEnable", "EditPrivHyster"},
+        {0, nullptr, "Edit1", "EditRpmKorekce",
+         rowsOf(names("Edit%1", 1, 10), names("Edit%1", 11, 20))},
+        {1, nullptr, "EditRpmTps1", "CheckBoxJetTpsAll",
+         names("EditRpmTps%1", 1, 10) + names("Edit%1", 50, 149)},
+        {2, uncoupled, "EditRpmTps1i", "CheckBoxJetTpsAlli",
+         names("EditRpmTps%1", 1, 10, "i") + names("Edit%1", 50, 149, "i")},
+        {3, nullptr, "EditRpmIap1", "EditIapToTps",
+         names("EditRpmIap%1", 1, 10) + names("Edit%1", 160, 259)},
+        {4,
+         nullptr,
+         "EditVoda_10",
+         "CheckBoxExtMonitor",
+         {"EditVoda_10", "EditVoda20", "EditVoda50", "EditVoda80", "EditVoda110", "EditVzduch_10",
+          "EditVzduch20", "EditVzduch50", "EditVzduch80", "EditVzduch110"}},
+        {4, nullptr, "EditVoda_10", "CheckBoxExtMonitor",
+         names("EditSyticCas%1", 1, 4) + names("EditSyticKorekce%1", 0, 3)},
+        {5, servoModel, "CheckBoxPrivEnable", "EditPrivHyster",
+         rowsOf(names("EditRpmPriv%1", 1, 10), names("EditNapPriv%1", 1, 10))},
         {6,
          tuningUnlocked,
-         {"EditLadeniLambda", "EditLadeniHyster", "EditLadeniRpm", "EditLadeniTps",
-          "EditLadeniCas"},
          "CheckBoxLadeniPovoleno",
-         "EditLadeniCas"},
+         "EditLadeniCas",
+         {"EditLadeniLambda", "EditLadeniHyster", "EditLadeniRpm", "EditLadeniTps",
+          "EditLadeniCas"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.first.toStdString());
         if (c.prepare)
             c.prepare();
-        const QList<QWidget *> visited = walk(c.page);
-        ASSERT_FALSE(visited.isEmpty());
-        EXPECT_EQ(visited.front()->objectName(), c.first);
-        EXPECT_EQ(visited.back()->objectName(), c.last);
-        expectComplete(c.page, visited);
-        expectTableReadInRows(visited, c.table);
+        pages->setCurrentIndex(c.page);
+        QWidget *page = pages->widget(c.page);
+        pages->tabBar()->setFocus(Qt::TabFocusReason);
+        QList<QWidget *> visited;
+        QStringList seen;
+        for (int n = 0; n < 500; ++n) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focus = QApplication::focusWidget();
+            if (!page->isAncestorOf(focus))
+                break;
+            visited << focus;
+            seen << focus->objectName();
+        }
+        ASSERT_FALSE(seen.isEmpty());
+        EXPECT_EQ(seen.front(), c.first);
+        EXPECT_EQ(seen.back(), c.last);
+
+        // Every control of the page the keyboard can reach, once.
+        QStringList reachable;
+        for (QWidget *w : page->findChildren<QWidget *>())
+            if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+                reachable << w->objectName();
+        QStringList sorted = seen;
+        sorted.sort();
+        reachable.sort();
+        EXPECT_EQ(sorted, reachable);
+
+        // The table's cells in a row, each right of the one before or on a lower row.
+        const qsizetype first = seen.indexOf(c.table.front());
+        ASSERT_GE(first, 0);
+        ASSERT_LE(first + c.table.size(), seen.size());
+        EXPECT_EQ(seen.mid(first, c.table.size()), c.table);
+        for (qsizetype k = first + 1; k < first + c.table.size(); ++k) {
+            const QRect a(visited[k - 1]->mapTo(page, QPoint()), visited[k - 1]->size());
+            const QRect b(visited[k]->mapTo(page, QPoint()), visited[k]->size());
+            const bool sameRow = std::abs(a.center().y() - b.center().y()) < a.height() / 2;
+            EXPECT_TRUE(sameRow ? b.left() > a.right() : b.top() > a.bottom())
+                << seen[k].toStdString();
+        }
     }
 }
