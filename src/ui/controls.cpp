@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace velmora::ui {
 
@@ -36,6 +37,17 @@ void CellEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+NoWheelComboBox::NoWheelComboBox(QWidget *parent) : QComboBox(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void NoWheelComboBox::wheelEvent(QWheelEvent *event)
+{
+    // Taken, so that it reaches no control behind the list either.
+    event->accept();
 }
 
 } // namespace velmora::ui

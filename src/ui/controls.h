@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 
 namespace velmora::ui {
@@ -35,6 +36,17 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+};
+
+// A drop-down list that changes only by a deliberate choice: the wheel turning over it neither
+// picks another item nor takes the focus from the cell being edited.
+class NoWheelComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit NoWheelComboBox(QWidget *parent = nullptr);
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
 };
 
 } // namespace velmora::ui

@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "gauge.h"
+#include "tab_order.h"
 #include "texts.h"
 #include "up_down.h"
 
@@ -99,6 +100,9 @@ void TFormHlav::bindCellEvents()
     for (auto *box : findChildren<MouseUpCheckBox *>())
         connect(box, &MouseUpCheckBox::mouseUp, this, &TFormHlav::CheckBoxMouseUp);
     connect(m_bike, &QComboBox::activated, this, &TFormHlav::ComboBoxBikeChange);
+    // The cells were made from the cell table before the pages placed them: Tab follows where
+    // they sit, not the order they were made in.
+    chainFocus(readingOrder(centralWidget()));
 }
 
 void TFormHlav::bindMapOperations()

@@ -409,7 +409,7 @@ QWidget *TFormHlav::buildIgnitionPage()
     form->addWidget(
         label(other, QStringLiteral("Label10"), QStringLiteral("Gear Shift Light [rpm]")), 1, 0);
     form->addWidget(m_grid->box(findCell("Edit46")), 1, 1);
-    m_bike = make<QComboBox>(other, QStringLiteral("ComboBoxBike"));
+    m_bike = make<NoWheelComboBox>(other, QStringLiteral("ComboBoxBike"));
     for (std::string_view item : kModelItems)
         m_bike->addItem(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
     setHint(m_bike, QStringLiteral("Motorbike Type"));

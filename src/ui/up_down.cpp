@@ -1,8 +1,11 @@
 #include "up_down.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace velmora::ui {
 
@@ -33,7 +36,9 @@ bool parseCellValue(const QString &text, int &value, const QLocale &locale)
 UpDown::UpDown(QLineEdit *buddy, int min, int max, int step, bool grouped, QWidget *parent)
     : ArrowButtons(parent), m_buddy(buddy), m_min(min), m_max(max), m_step(step),
       m_grouped(grouped), m_position(min)
-{}
+{
+    m_buddy->installEventFilter(this);
+}
 
 int UpDown::position()
 {
@@ -55,6 +60,45 @@ void UpDown::step(int direction)
 {
     setPosition(position() + direction * m_step);
     emit clicked(direction > 0);
+}
+
+bool UpDown::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_buddy)
+        return false;
+    if (event->type() == QEvent::Wheel) {
+        turnWheel(static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if ((key->key() != Qt::Key_Up && key->key() != Qt::Key_Down) ||
+        (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    if (isEnabled())
+        press(key->key() == Qt::Key_Up ? 1 : -1);
+    return true;
+}
+
+void UpDown::wheelEvent(QWheelEvent *event)
+{
+    turnWheel(event);
+}
+
+void UpDown::turnWheel(QWheelEvent *event)
+{
+    // Taken either way: a turn that passed on to the page could reach some other control.
+    event->accept();
+    if (!m_buddy->hasFocus() || !isEnabled()) {
+        m_wheelRemainder = 0;
+        return;
+    }
+    m_wheelRemainder += event->angleDelta().y();
+    const int notches = m_wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelRemainder -= notches * QWheelEvent::DefaultDeltasPerStep;
+    for (int n = 0; n < std::abs(notches); ++n)
+        press(notches > 0 ? 1 : -1);
 }
 
 } // namespace velmora::ui

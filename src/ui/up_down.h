@@ -5,6 +5,7 @@
 #include <QLocale>
 
 class QLineEdit;
+class QWheelEvent;
 
 namespace velmora::ui {
 
@@ -16,6 +17,9 @@ bool parseCellValue(const QString &text, int &value, const QLocale &locale = QLo
 // The up-down control of a cell. It holds the cell's value as its position, keeps it within
 // minimum and maximum, and takes it from the text of its associated text box: a text that is not
 // a whole number within the range leaves the previous position in force.
+// While the text box has the keyboard focus, the Up and Down keys and the wheel over the text box
+// or the buttons press the buttons. The wheel over a cell without the focus does nothing at all,
+// so that a turn meant to scroll past a cell never changes it.
 class UpDown : public ArrowButtons {
     Q_OBJECT
 public:
@@ -38,14 +42,19 @@ signals:
 
 protected:
     void step(int direction) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
+    void turnWheel(QWheelEvent *event);
+
     QLineEdit *m_buddy;
     int m_min;
     int m_max;
     int m_step;
     bool m_grouped;
     int m_position;
+    int m_wheelRemainder = 0; // a fine wheel's turns until they add up to a notch
 };
 
 } // namespace velmora::ui

@@ -1,3 +1,5 @@
+#include "input_events.h"
+
 #include "app/application.h"
 #include "ui/controls.h"
 #include "ui/gauge.h"
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmora::ui;
+using velmora::test::turnWheel;
 
 TEST(CellText, FormatsAndParsesBothForms)
 {
@@ -71,6 +74,28 @@ TEST(UpDown, MouseOnTheHalvesStepsUpAndDown)
     QTest::mouseClick(&upDown, Qt::LeftButton, {}, QPoint(5, 17));
     QTest::mouseClick(&upDown, Qt::LeftButton, {}, QPoint(5, 17));
     EXPECT_EQ(upDown.position(), 99);
+}
+
+TEST(UpDown, OnlyPlainArrowKeysOnAnEnabledControlPressIt)
+{
+    QWidget window;
+    auto *edit = new QLineEdit(&window);
+    auto *upDown = new UpDown(edit, 0, 10, 2, false, &window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    upDown->setPosition(4);
+    QSignalSpy clicks(upDown, &UpDown::clicked);
+    edit->setFocus(Qt::TabFocusReason);
+
+    QTest::keyClick(edit, Qt::Key_Up, Qt::KeypadModifier);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::ControlModifier);
+    upDown->setEnabled(false);
+    QTest::keyClick(edit, Qt::Key_Down);
+    turnWheel(edit, -velmora::test::kNotch);
+    EXPECT_EQ(upDown->position(), 6);
+    EXPECT_EQ(clicks.size(), 1);
 }
 
 TEST(Gauge, HoldsProgressWithinItsRange)
