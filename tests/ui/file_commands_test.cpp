@@ -4,6 +4,8 @@
 #include "model/parameter_set.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -132,4 +134,47 @@ TEST_F(FileCommandsTest, OpenProgramsAtOnceWhenAskedTo)
     dialogs.openPaths = {writeModel2File("p.ign")};
     find<QAction>(QStringLiteral("MenuOpen"))->trigger();
     EXPECT_EQ(window->link().transferMode(), link::TransferMode::Program);
+}
+
+TEST(FileDialogs, OpenOffersParameterFilesThenAllFilesAndSaveParameterFilesOnly)
+{
+    QTemporaryDir folder;
+    const QString last = folder.filePath(QStringLiteral("last.ign"));
+    QFile(last).open(QIODevice::WriteOnly);
+    const QString ignFilter = QStringLiteral("Ignition Parametrs(*.ign)");
+
+    QFileDialog open;
+    open.setOption(QFileDialog::DontUseNativeDialog); // its file list is the one we look at
+    ui::setUpOpenDialog(open, last);
+    EXPECT_EQ(open.nameFilters(), (QStringList{ignFilter, QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(open.selectedNameFilter(), ignFilter);
+    EXPECT_EQ(open.acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(open.defaultSuffix(), QStringLiteral("ign"));
+    EXPECT_EQ(open.selectedFiles(), QStringList{last});
+    // What the file list shows under each filter: files without a dot are among all files.
+    auto *files = open.findChild<QFileSystemModel *>();
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(files->nameFilters(), QStringList{QStringLiteral("*.ign")});
+    open.selectNameFilter(QStringLiteral("All Files (*)"));
+    EXPECT_EQ(files->nameFilters(), QStringList{QStringLiteral("*")});
+
+    QFileDialog save;
+    save.setOption(QFileDialog::DontUseNativeDialog);
+    ui::setUpSaveDialog(save, last);
+    EXPECT_EQ(save.nameFilters(), QStringList{ignFilter});
+    EXPECT_EQ(save.selectedNameFilter(), ignFilter);
+    EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_FALSE(save.testOption(QFileDialog::ReadOnly));
+    EXPECT_EQ(save.defaultSuffix(), QStringLiteral("ign"));
+    EXPECT_EQ(save.selectedFiles(), QStringList{last});
+
+    // The open dialog's first start is a single blank: no file is chosen for the user.
+    QFileDialog fresh;
+    fresh.setOption(QFileDialog::DontUseNativeDialog);
+    fresh.setDirectory(folder.path());
+    ui::setUpOpenDialog(fresh, QStringLiteral(" "));
+    for (const QString &chosen : fresh.selectedFiles())
+        EXPECT_FALSE(chosen.endsWith(QLatin1Char(' '))) << chosen.toStdString();
 }
