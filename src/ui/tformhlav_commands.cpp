@@ -2,8 +2,10 @@
 #include "tformhlav.h"
 
 #include "dialogs.h"
+#include "elided_path.h"
 #include "gauge.h"
 #include "languages.h"
+#include "printing.h"
 #include "texts.h"
 
 #include <QAction>
@@ -11,6 +13,7 @@
 #include <QDate>
 #include <QDir>
 #include <QLabel>
+#include <QLocale>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -159,20 +162,30 @@ void TFormHlav::setPrintMode(bool printing)
 {
     for (QWidget *w : printHiddenControls())
         w->setVisible(!printing);
-    for (std::size_t i = 0; i < kRowLabelCount; ++i)
-        setBackground(m_grid->editTable()[i], Qt::white);
+    // The live marking repaints only what changed since its last tick, so the row captions get
+    // their live colour back here rather than waiting for their mark to move.
+    for (std::size_t i = 0; i < kRowLabelCount; ++i) {
+        if (printing)
+            setBackground(m_grid->editTable()[i], Qt::white);
+        else
+            paintMark(i);
+    }
     QTabBar *tabs = m_pages->tabBar();
     for (int i = 0; i < m_pages->count(); ++i)
         tabs->setTabVisible(i, !printing || i == m_pages->currentIndex());
 }
 
+QString TFormHlav::printLine(std::uint8_t language, const QDate &date, const QTime &time,
+                             const QLocale &locale)
+{
+    return pick(kPrintPrefix, language) + locale.toString(date, QLocale::ShortFormat) +
+           QStringLiteral("    ") + timeWithSeconds(locale, time);
+}
+
 void TFormHlav::SpeedButtonPrintClick()
 {
-    const QLocale locale;
-    const QString line = pick(kPrintPrefix, m_held.language) +
-                         locale.toString(QDate::currentDate(), QLocale::ShortFormat) +
-                         QStringLiteral("    ") +
-                         locale.toString(QTime::currentTime(), QLocale::LongFormat);
+    const QString line =
+        printLine(m_held.language, QDate::currentDate(), QTime::currentTime(), QLocale());
     setMessage(line.toStdString(), false, true);
     m_link->holdMessageLine();
 
@@ -184,7 +197,8 @@ void TFormHlav::SpeedButtonPrintClick()
     m_gaugeProgram->hide();
     setPrintMode(true);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    const QImage picture = grab().toImage();
+    // The menu bar is for operating the window too: the picture is what lies under it.
+    const QImage picture = central->grab().toImage();
     const QString pdf = m_dialogs.printPicture(this, picture);
 
     central->setPalette(QPalette());
@@ -192,7 +206,7 @@ void TFormHlav::SpeedButtonPrintClick()
     setPrintMode(false);
     tpModeDisplay();
     if (!pdf.isEmpty()) // no printer: say where the page went
-        m_hlaseni->setText(line + QStringLiteral("    ") + QDir::toNativeSeparators(pdf));
+        showElidedPath(m_hlaseni, line + QStringLiteral("    "), QDir::toNativeSeparators(pdf));
 }
 
 } // namespace velmora::ui
