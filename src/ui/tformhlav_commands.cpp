@@ -34,10 +34,20 @@ constexpr Triple kAboutFormat{
     "Programm for setting of ignition            \n\n%1\n\n%2\n\nVersion - %3",
     "Program für der Adjustierung der Zündung        \n\n%1\n\n%2\n\nVersion - %3"};
 
-constexpr const char *kMakerLines = "\n\nVelmora 05 configurator, an open-source project\n\n"
-                                    "Contact:\n\n"
-                                    "Project home\nthe repository this program is built from\n\n"
-                                    "Questions and reports\nthe issue tracker of that repository";
+// The maker and contact lines; "Contact:" reads the same in every language.
+constexpr Triple kMakerLines{
+    "\n\nKonfigurátor Velmora 05, projekt s otevřeným zdrojovým kódem\n\n"
+    "Contact:\n\n"
+    "Domovská stránka projektu\nrepozitář, ze kterého je tento program sestaven\n\n"
+    "Dotazy a hlášení chyb\nevidence problémů téhož repozitáře",
+    "\n\nVelmora 05 configurator, an open-source project\n\n"
+    "Contact:\n\n"
+    "Project home\nthe repository this program is built from\n\n"
+    "Questions and reports\nthe issue tracker of that repository",
+    "\n\nVelmora 05 Konfigurator, ein Open-Source-Projekt\n\n"
+    "Contact:\n\n"
+    "Projektseite\ndas Repository, aus dem dieses Programm gebaut ist\n\n"
+    "Fragen und Fehlermeldungen\nder Issue-Tracker dieses Repositorys"};
 
 constexpr Triple kPrintPrefix{
     "Datum a čas tisku:  ", "Date and Time of printing:  ", "Date and Time of printing:  "};
@@ -51,7 +61,7 @@ QString TFormHlav::aboutText(std::uint8_t language)
     return pick(kAboutFormat, language)
                .arg(QLatin1String(kBuildDate), QLatin1String(kBuildTime))
                .arg(kProgramVersion) +
-           QString::fromUtf8(kMakerLines);
+           pick(kMakerLines, language);
 }
 
 void TFormHlav::setLanguage(std::uint8_t language)

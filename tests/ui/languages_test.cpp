@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTabWidget>
 
 #include <map>
@@ -38,7 +39,31 @@ std::vector<LanguageText> allTexts()
 {
     std::vector<LanguageText> all(ui::languageTexts().begin(), ui::languageTexts().end());
     all.insert(all.end(), ui::commonTexts().begin(), ui::commonTexts().end());
+    all.insert(all.end(), ui::layoutTexts().begin(), ui::layoutTexts().end());
     return all;
+}
+
+// Texts that read the same in every language: the words the unit's users know in English, the
+// monitor's and the file label's placeholders, and captions made of numbers, signs and units.
+bool sameInEveryLanguage(const QString &text)
+{
+    static const QStringList words = {
+        QStringLiteral("Pulses"), QStringLiteral("Correction"), QStringLiteral("TPS 0 %"),
+        QStringLiteral("TPS 100 %"), QStringLiteral("TPS"), QStringLiteral("RPM"),
+        QStringLiteral("Servo"), QStringLiteral("Extended Monitor"), QStringLiteral("Programming:"),
+        QStringLiteral("No Connection"), QStringLiteral("TP14->TP23"), QStringLiteral("TP23->TP14"),
+        QStringLiteral("Tools"), QStringLiteral("Minus "), QStringLiteral("Minus"),
+        QStringLiteral("Plus"), QStringLiteral("Injection minus 1 percent"),
+        QStringLiteral("Injection plus 1 percent"),
+        // each language item names itself in its own language
+        QStringLiteral("Set Englich menu"), QString::fromUtf8("Nastavit české menu"),
+        QString::fromUtf8("Deutche Menü")};
+    if (words.contains(text) || text.contains(QStringLiteral("---")) ||
+        text.startsWith(QStringLiteral("Com "))) // the ports, "Com &1" to "Com 1&0"
+        return true;
+    QString rest = text;
+    rest.remove(QRegularExpression(QStringLiteral("\\[[^\\]]*\\]|°C|rpm")));
+    return !rest.contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
 }
 
 class LanguageTest : public test::WindowTest {
@@ -127,6 +152,33 @@ protected:
             if (find<QAction>(QString::fromUtf8(name))->isChecked())
                 checked.push_back(QString::fromUtf8(name));
         return checked;
+    }
+
+    // Every caption, title and hint of the window, by the object that shows it.
+    std::map<QString, QStringList> everyText() const
+    {
+        std::map<QString, QStringList> texts;
+        for (QObject *o : window->findChildren<QObject *>()) {
+            QString caption;
+            if (auto *label = qobject_cast<QLabel *>(o))
+                caption = label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(o))
+                caption = button->text();
+            else if (auto *group = qobject_cast<QGroupBox *>(o))
+                caption = group->title();
+            else if (auto *action = qobject_cast<QAction *>(o))
+                caption = action->text();
+            const QString where =
+                o->objectName().isEmpty()
+                    ? QStringLiteral("%1 \"%2\"")
+                          .arg(QString::fromUtf8(o->metaObject()->className()), caption)
+                    : o->objectName();
+            texts[where] << caption << o->property("toolTip").toString()
+                         << o->property("statusTip").toString();
+        }
+        for (int i = 0; i < pages()->count(); ++i)
+            texts[pages()->widget(i)->objectName() + QStringLiteral(" tab")] << pages()->tabText(i);
+        return texts;
     }
 
     void checkAllLanguageItems()
@@ -345,4 +397,31 @@ TEST_F(LanguageTest, LeavesTpCaptionsAndMonitorTextsAlone)
             EXPECT_EQ(find<QLabel>(QString::fromUtf8(label))->text(), mark) << label;
         EXPECT_EQ(find<QCheckBox>(QStringLiteral("CheckBoxExtMonitor"))->text(), mark);
     }
+}
+
+TEST_F(LanguageTest, EveryCaptionAndHintFollowsTheLanguageUnlessItIsTheSameInAll)
+{
+    open({QStringLiteral("ENGLISH")});
+    find<QCheckBox>(QStringLiteral("CheckBoxLadeniPovoleno"))->setChecked(true);
+    window->afterChangeStep();
+    window->MenuCzechClick();
+    const auto czech = everyText();
+    window->MenuEnglishClick();
+    const auto english = everyText();
+    window->MenuGermanClick();
+    const auto german = everyText();
+    ASSERT_EQ(czech.size(), english.size());
+    std::size_t translated = 0;
+    for (const auto &[where, texts] : english) {
+        for (qsizetype k = 0; k < texts.size(); ++k) {
+            const QString &text = texts[k];
+            if (text.isEmpty() || text != czech.at(where)[k] || text != german.at(where)[k]) {
+                translated += !text.isEmpty();
+                continue;
+            }
+            EXPECT_TRUE(sameInEveryLanguage(text))
+                << where.toStdString() << ": " << text.toStdString();
+        }
+    }
+    EXPECT_GT(translated, 100u);
 }
