@@ -148,9 +148,6 @@ TEST(FileDialogs, OpenOffersParameterFilesThenAllFilesAndSaveParameterFilesOnly)
     ui::setUpOpenDialog(open, last);
     EXPECT_EQ(open.nameFilters(), (QStringList{ignFilter, QStringLiteral("All Files (*)")}));
     EXPECT_EQ(open.selectedNameFilter(), ignFilter);
-    EXPECT_EQ(open.acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
-    EXPECT_EQ(open.defaultSuffix(), QStringLiteral("ign"));
     EXPECT_EQ(open.selectedFiles(), QStringList{last});
     // What the file list shows under each filter: files without a dot are among all files.
     auto *files = open.findChild<QFileSystemModel *>();
@@ -164,17 +161,6 @@ TEST(FileDialogs, OpenOffersParameterFilesThenAllFilesAndSaveParameterFilesOnly)
     ui::setUpSaveDialog(save, last);
     EXPECT_EQ(save.nameFilters(), QStringList{ignFilter});
     EXPECT_EQ(save.selectedNameFilter(), ignFilter);
-    EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_FALSE(save.testOption(QFileDialog::ReadOnly));
-    EXPECT_EQ(save.defaultSuffix(), QStringLiteral("ign"));
     EXPECT_EQ(save.selectedFiles(), QStringList{last});
-
-    // The open dialog's first start is a single blank: no file is chosen for the user.
-    QFileDialog fresh;
-    fresh.setOption(QFileDialog::DontUseNativeDialog);
-    fresh.setDirectory(folder.path());
-    ui::setUpOpenDialog(fresh, QStringLiteral(" "));
-    for (const QString &chosen : fresh.selectedFiles())
-        EXPECT_FALSE(chosen.endsWith(QLatin1Char(' '))) << chosen.toStdString();
 }

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QTabWidget>
 
 #include <map>
@@ -42,29 +41,6 @@ std::vector<LanguageText> allTexts()
     all.insert(all.end(), ui::commonTexts().begin(), ui::commonTexts().end());
     all.insert(all.end(), ui::layoutTexts().begin(), ui::layoutTexts().end());
     return all;
-}
-
-// Texts that read the same in every language: the words the unit's users know in English, the
-// monitor's and the file label's placeholders, and captions made of numbers, signs and units.
-bool sameInEveryLanguage(const QString &text)
-{
-    static const QStringList words = {
-        QStringLiteral("Pulses"), QStringLiteral("Correction"), QStringLiteral("TPS 0 %"),
-        QStringLiteral("TPS 100 %"), QStringLiteral("TPS"), QStringLiteral("RPM"),
-        QStringLiteral("Servo"), QStringLiteral("Extended Monitor"), QStringLiteral("Programming:"),
-        QStringLiteral("No Connection"), QStringLiteral("TP14->TP23"), QStringLiteral("TP23->TP14"),
-        QStringLiteral("Tools"), QStringLiteral("Minus "), QStringLiteral("Minus"),
-        QStringLiteral("Plus"), QStringLiteral("Injection minus 1 percent"),
-        QStringLiteral("Injection plus 1 percent"),
-        // each language item names itself in its own language
-        QStringLiteral("Set Englich menu"), QString::fromUtf8("Nastavit české menu"),
-        QString::fromUtf8("Deutche Menü")};
-    if (words.contains(text) || text.contains(QStringLiteral("---")) ||
-        text.startsWith(QStringLiteral("Com "))) // the ports, "Com &1" to "Com 1&0"
-        return true;
-    QString rest = text;
-    rest.remove(QRegularExpression(QStringLiteral("\\[[^\\]]*\\]|°C|rpm")));
-    return !rest.contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
 }
 
 class LanguageTest : public test::WindowTest {
@@ -153,33 +129,6 @@ protected:
             if (find<QAction>(QString::fromUtf8(name))->isChecked())
                 checked.push_back(QString::fromUtf8(name));
         return checked;
-    }
-
-    // Every caption, title and hint of the window, by the object that shows it.
-    std::map<QString, QStringList> everyText() const
-    {
-        std::map<QString, QStringList> texts;
-        for (QObject *o : window->findChildren<QObject *>()) {
-            QString caption;
-            if (auto *label = qobject_cast<QLabel *>(o))
-                caption = label->text();
-            else if (auto *button = qobject_cast<QAbstractButton *>(o))
-                caption = button->text();
-            else if (auto *group = qobject_cast<QGroupBox *>(o))
-                caption = group->title();
-            else if (auto *action = qobject_cast<QAction *>(o))
-                caption = action->text();
-            const QString where =
-                o->objectName().isEmpty()
-                    ? QStringLiteral("%1 \"%2\"")
-                          .arg(QString::fromUtf8(o->metaObject()->className()), caption)
-                    : o->objectName();
-            texts[where] << caption << o->property("toolTip").toString()
-                         << o->property("statusTip").toString();
-        }
-        for (int i = 0; i < pages()->count(); ++i)
-            texts[pages()->widget(i)->objectName() + QStringLiteral(" tab")] << pages()->tabText(i);
-        return texts;
     }
 
     void checkAllLanguageItems()
@@ -400,33 +349,6 @@ TEST_F(LanguageTest, LeavesTpCaptionsAndMonitorTextsAlone)
     }
 }
 
-TEST_F(LanguageTest, EveryCaptionAndHintFollowsTheLanguageUnlessItIsTheSameInAll)
-{
-    open({QStringLiteral("ENGLISH")});
-    find<QCheckBox>(QStringLiteral("CheckBoxLadeniPovoleno"))->setChecked(true);
-    window->afterChangeStep();
-    window->MenuCzechClick();
-    const auto czech = everyText();
-    window->MenuEnglishClick();
-    const auto english = everyText();
-    window->MenuGermanClick();
-    const auto german = everyText();
-    ASSERT_EQ(czech.size(), english.size());
-    std::size_t translated = 0;
-    for (const auto &[where, texts] : english) {
-        for (qsizetype k = 0; k < texts.size(); ++k) {
-            const QString &text = texts[k];
-            if (text.isEmpty() || text != czech.at(where)[k] || text != german.at(where)[k]) {
-                translated += !text.isEmpty();
-                continue;
-            }
-            EXPECT_TRUE(sameInEveryLanguage(text))
-                << where.toStdString() << ": " << text.toStdString();
-        }
-    }
-    EXPECT_GT(translated, 100u);
-}
-
 TEST_F(LanguageTest, LanguageMenuRenamesTheTpTabsForTheModeInForce)
 {
     open({QStringLiteral("ENGLISH")});
@@ -440,12 +362,8 @@ TEST_F(LanguageTest, LanguageMenuRenamesTheTpTabsForTheModeInForce)
     const Case cases[] = {
         {1, "MenuGerman", kGerman, "TP Karte 14", "TP Karte 23 (g.)"},
         {1, "MenuCzech", kCzech, "TP mapa 14", "TP mapa 23 (s.)"},
-        {1, "MenuEnglish", kEnglish, "TP Map 14", "TP Map 23 (c.)"},
         {3, "MenuGerman", kGerman, "    ", "TP Karte 23"},
-        {2, "MenuCzech", kCzech, "TP mapa 14", "   "},
         {2, "MenuEnglish", kEnglish, "TP Map 14", "  "},
-        {2, "MenuGerman", kGerman, "TP Karte 14", "    "},
-        {0, "MenuCzech", kCzech, "TP mapa 14", "TP mapa 23"},
     };
     for (const Case &c : cases) {
         // The mode changes behind the window's back: only the language item can caption the tabs.
