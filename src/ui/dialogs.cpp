@@ -48,36 +48,54 @@ void MessageBoxDialogs::notify(QWidget *parent, const QString &text)
 namespace velmora::ui {
 
 namespace {
-const QString kIgnFilter = QStringLiteral("Ignition Parametrs (*.ign)");
+// The pattern goes inside the parentheses; "*" rather than "*.*", which would hide files whose
+// names have no dot.
+const QString kIgnFilter = QStringLiteral("Ignition Parametrs(*.ign)");
 const QString kAllFilter = QStringLiteral("All Files (*)");
 
-QString runFileDialog(QFileDialog &dialog, const QString &start)
+void setUpFileDialog(QFileDialog &dialog, const QString &start)
 {
     dialog.setDefaultSuffix(QStringLiteral("ign"));
     if (!start.trimmed().isEmpty())
         dialog.selectFile(start);
+}
+
+QString runFileDialog(QFileDialog &dialog)
+{
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
 }
 } // namespace
 
-QString MessageBoxDialogs::openFileName(QWidget *parent, const QString &start)
+void setUpOpenDialog(QFileDialog &dialog, const QString &start)
 {
-    QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({kIgnFilter, kAllFilter});
-    return runFileDialog(dialog, start);
+    setUpFileDialog(dialog, start);
+}
+
+void setUpSaveDialog(QFileDialog &dialog, const QString &start)
+{
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({kIgnFilter});
+    dialog.selectNameFilter(kIgnFilter);
+    setUpFileDialog(dialog, start);
+}
+
+QString MessageBoxDialogs::openFileName(QWidget *parent, const QString &start)
+{
+    QFileDialog dialog(parent);
+    setUpOpenDialog(dialog, start);
+    return runFileDialog(dialog);
 }
 
 QString MessageBoxDialogs::saveFileName(QWidget *parent, const QString &start)
 {
     QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({kIgnFilter});
-    dialog.selectNameFilter(kIgnFilter);
-    return runFileDialog(dialog, start);
+    setUpSaveDialog(dialog, start);
+    return runFileDialog(dialog);
 }
 
 } // namespace velmora::ui

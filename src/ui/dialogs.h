@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace velmora::ui {
@@ -42,6 +43,12 @@ public:
     QString printPicture(QWidget *, const QImage &) override { return {}; }
     void openDocument(const QString &) override {}
 };
+
+// The parameter-file dialogs as MessageBoxDialogs runs them, set up but not yet shown: the open
+// dialog offers the parameter files and all files, the save dialog parameter files alone; both
+// start at `start` unless it is blank and add ".ign" to a name typed without it.
+void setUpOpenDialog(QFileDialog &dialog, const QString &start);
+void setUpSaveDialog(QFileDialog &dialog, const QString &start);
 
 // The real message boxes.
 class MessageBoxDialogs : public Dialogs {

@@ -247,6 +247,17 @@ constexpr LanguageText kCommonTexts[] = {
 };
 static_assert(std::size(kCommonTexts) == 10);
 
+// Captions of our own layout that the two tables above do not hold, switched with them.
+constexpr LanguageText kLayoutTexts[] = {
+    {"LabelIapToTps", Caption, {"IAP na TPS [%]", "IAP to TPS [%]", "IAP zu TPS [%]"}},
+    {"LabelSetTps0",
+     Caption,
+     {"Napětí při 0 % [mV]", "Voltage at 0 % [mV]", "Spannung bei 0 % [mV]"}},
+    {"LabelSetTps100",
+     Caption,
+     {"Napětí při 100 % [mV]", "Voltage at 100 % [mV]", "Spannung bei 100 % [mV]"}},
+};
+
 // The stored texts are the ones the link shows; one table serves both.
 using link::text::kProgramDone;
 using link::text::kSaving;
@@ -371,6 +382,11 @@ std::span<const LanguageText> commonTexts()
     return kCommonTexts;
 }
 
+std::span<const LanguageText> layoutTexts()
+{
+    return kLayoutTexts;
+}
+
 StoredTexts storedTexts(std::uint8_t language)
 {
     return {QString::fromUtf8(kSaving.pick(language)),
@@ -387,6 +403,7 @@ void applyLanguage(QWidget *window, std::uint8_t language)
     checkLanguageItem(objects, language);
     writeTexts(window, objects, kLanguageTexts, language);
     applyCommon(window, objects, language);
+    writeTexts(window, objects, kLayoutTexts, language);
 }
 
 } // namespace velmora::ui

@@ -34,6 +34,9 @@ std::span<const LanguageText> languageTexts();
 // The captions the common routine writes after each language routine.
 std::span<const LanguageText> commonTexts();
 
+// The captions of our own layout that neither routine above names, written after them.
+std::span<const LanguageText> layoutTexts();
+
 // Texts the window keeps and shows later: the heading of the unit's saving countdown, the start
 // of the version label, and the announcement of a finished programming run.
 struct StoredTexts {

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -30,6 +31,29 @@ bool printPicture(const QImage &picture, const QString &pdfPath)
     painter.setWindow(picture.rect());
     painter.drawImage(0, 0, picture);
     return painter.end();
+}
+
+QString withoutTimeZone(const QString &timeFormat)
+{
+    QString format;
+    bool quoted = false; // text in single quotes is literal, a 't' in it included
+    for (const QChar c : timeFormat) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t')) {
+            // the blank that parted the zone from the time goes with it
+            while (!format.isEmpty() && format.back().isSpace())
+                format.chop(1);
+            continue;
+        }
+        format += c;
+    }
+    return format.trimmed();
+}
+
+QString timeWithSeconds(const QLocale &locale, const QTime &time)
+{
+    return locale.toString(time, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
 }
 
 QString fallbackPdfPath()

@@ -706,25 +706,30 @@ void TFormHlav::showMonitor(const link::MonitorDisplay &display)
 
 void TFormHlav::markLiveCells(const link::Marking &marking)
 {
-    const auto &edits = m_grid->editTable();
     for (std::size_t i = 0; i < marking.size(); ++i) {
         if (marking[i] == m_marks[i])
             continue;
         m_marks[i] = marking[i];
-        QWidget *w = edits[i];
-        const link::Colour colour = marking[i] == link::Mark::Lime      ? link::Colour::Lime
-                                    : marking[i] == link::Mark::Yellow  ? link::Colour::Yellow
-                                    : marking[i] == link::Mark::Fuchsia ? link::Colour::Fuchsia
-                                                                        : link::Colour::Normal;
-        if (i < kRowLabelCount) { // row captions: label background
-            setBackground(w, colourOf(colour));
-        } else { // cells: the text box's own background
-            QPalette palette = w->palette();
-            palette.setColor(QPalette::Base, colour == link::Colour::Normal
-                                                 ? QApplication::palette().color(QPalette::Base)
-                                                 : colourOf(colour));
-            w->setPalette(palette);
-        }
+        paintMark(i);
+    }
+}
+
+void TFormHlav::paintMark(std::size_t index)
+{
+    QWidget *w = m_grid->editTable()[index];
+    const link::Mark mark = m_marks[index];
+    const link::Colour colour = mark == link::Mark::Lime      ? link::Colour::Lime
+                                : mark == link::Mark::Yellow  ? link::Colour::Yellow
+                                : mark == link::Mark::Fuchsia ? link::Colour::Fuchsia
+                                                              : link::Colour::Normal;
+    if (index < kRowLabelCount) { // row captions: label background
+        setBackground(w, colourOf(colour));
+    } else { // cells: the text box's own background
+        QPalette palette = w->palette();
+        palette.setColor(QPalette::Base, colour == link::Colour::Normal
+                                             ? QApplication::palette().color(QPalette::Base)
+                                             : colourOf(colour));
+        w->setPalette(palette);
     }
 }
 

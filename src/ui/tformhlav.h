@@ -18,10 +18,13 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDate;
 class QGroupBox;
 class QLabel;
+class QLocale;
 class QMenu;
 class QTabWidget;
+class QTime;
 class QTimer;
 
 namespace velmora::ui {
@@ -98,6 +101,9 @@ public:
     void setLanguage(std::uint8_t language);
     // The About text of a language, and the manual it opens (empty when none is found).
     static QString aboutText(std::uint8_t language);
+    // The date line of a printout: the heading of the language, the date, the time of day.
+    static QString printLine(std::uint8_t language, const QDate &date, const QTime &time,
+                             const QLocale &locale);
     static QString manualPath(std::uint8_t language);
     // The path of the last parameter file opened or saved; both file dialogs start from it.
     const QString &rememberedPath() const { return m_rememberedPath; }
@@ -174,6 +180,8 @@ private:
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
     // False while a step runs or the window is closing: editing events then start nothing.
     bool editingEventAllowed() const;
+    // Colours one control of the edit pointer table by its live mark as last received.
+    void paintMark(std::size_t index);
     void bindMonitorLabels();
     QColor colourOf(link::Colour colour) const;
     void setBackground(QWidget *widget, const QColor &color);

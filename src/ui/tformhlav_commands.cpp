@@ -2,8 +2,10 @@
 #include "tformhlav.h"
 
 #include "dialogs.h"
+#include "elided_path.h"
 #include "gauge.h"
 #include "languages.h"
+#include "printing.h"
 #include "texts.h"
 
 #include <QAction>
@@ -11,6 +13,7 @@
 #include <QDate>
 #include <QDir>
 #include <QLabel>
+#include <QLocale>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -31,10 +34,20 @@ constexpr Triple kAboutFormat{
     "Programm for setting of ignition            \n\n%1\n\n%2\n\nVersion - %3",
     "Program für der Adjustierung der Zündung        \n\n%1\n\n%2\n\nVersion - %3"};
 
-constexpr const char *kMakerLines = "\n\nVelmora 05 configurator, an open-source project\n\n"
-                                    "Contact:\n\n"
-                                    "Project home\nthe repository this program is built from\n\n"
-                                    "Questions and reports\nthe issue tracker of that repository";
+// The maker and contact lines; "Contact:" reads the same in every language.
+constexpr Triple kMakerLines{
+    "\n\nKonfigurátor Velmora 05, projekt s otevřeným zdrojovým kódem\n\n"
+    "Contact:\n\n"
+    "Domovská stránka projektu\nrepozitář, ze kterého je tento program sestaven\n\n"
+    "Dotazy a hlášení chyb\nevidence problémů téhož repozitáře",
+    "\n\nVelmora 05 configurator, an open-source project\n\n"
+    "Contact:\n\n"
+    "Project home\nthe repository this program is built from\n\n"
+    "Questions and reports\nthe issue tracker of that repository",
+    "\n\nVelmora 05 Konfigurator, ein Open-Source-Projekt\n\n"
+    "Contact:\n\n"
+    "Projektseite\ndas Repository, aus dem dieses Programm gebaut ist\n\n"
+    "Fragen und Fehlermeldungen\nder Issue-Tracker dieses Repositorys"};
 
 constexpr Triple kPrintPrefix{
     "Datum a čas tisku:  ", "Date and Time of printing:  ", "Date and Time of printing:  "};
@@ -48,7 +61,7 @@ QString TFormHlav::aboutText(std::uint8_t language)
     return pick(kAboutFormat, language)
                .arg(QLatin1String(kBuildDate), QLatin1String(kBuildTime))
                .arg(kProgramVersion) +
-           QString::fromUtf8(kMakerLines);
+           pick(kMakerLines, language);
 }
 
 void TFormHlav::setLanguage(std::uint8_t language)
@@ -159,20 +172,30 @@ void TFormHlav::setPrintMode(bool printing)
 {
     for (QWidget *w : printHiddenControls())
         w->setVisible(!printing);
-    for (std::size_t i = 0; i < kRowLabelCount; ++i)
-        setBackground(m_grid->editTable()[i], Qt::white);
+    // The live marking repaints only what changed since its last tick, so the row captions get
+    // their live colour back here rather than waiting for their mark to move.
+    for (std::size_t i = 0; i < kRowLabelCount; ++i) {
+        if (printing)
+            setBackground(m_grid->editTable()[i], Qt::white);
+        else
+            paintMark(i);
+    }
     QTabBar *tabs = m_pages->tabBar();
     for (int i = 0; i < m_pages->count(); ++i)
         tabs->setTabVisible(i, !printing || i == m_pages->currentIndex());
 }
 
+QString TFormHlav::printLine(std::uint8_t language, const QDate &date, const QTime &time,
+                             const QLocale &locale)
+{
+    return pick(kPrintPrefix, language) + locale.toString(date, QLocale::ShortFormat) +
+           QStringLiteral("    ") + timeWithSeconds(locale, time);
+}
+
 void TFormHlav::SpeedButtonPrintClick()
 {
-    const QLocale locale;
-    const QString line = pick(kPrintPrefix, m_held.language) +
-                         locale.toString(QDate::currentDate(), QLocale::ShortFormat) +
-                         QStringLiteral("    ") +
-                         locale.toString(QTime::currentTime(), QLocale::LongFormat);
+    const QString line =
+        printLine(m_held.language, QDate::currentDate(), QTime::currentTime(), QLocale());
     setMessage(line.toStdString(), false, true);
     m_link->holdMessageLine();
 
@@ -184,7 +207,8 @@ void TFormHlav::SpeedButtonPrintClick()
     m_gaugeProgram->hide();
     setPrintMode(true);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    const QImage picture = grab().toImage();
+    // The menu bar is for operating the window too: the picture is what lies under it.
+    const QImage picture = central->grab().toImage();
     const QString pdf = m_dialogs.printPicture(this, picture);
 
     central->setPalette(QPalette());
@@ -192,7 +216,7 @@ void TFormHlav::SpeedButtonPrintClick()
     setPrintMode(false);
     tpModeDisplay();
     if (!pdf.isEmpty()) // no printer: say where the page went
-        m_hlaseni->setText(line + QStringLiteral("    ") + QDir::toNativeSeparators(pdf));
+        showElidedPath(m_hlaseni, line + QStringLiteral("    "), QDir::toNativeSeparators(pdf));
 }
 
 } // namespace velmora::ui

@@ -494,7 +494,8 @@ QWidget *TFormHlav::buildMapPage(std::size_t axisCell, std::size_t mapCell, std:
     buttons->addWidget(checkBox(map, allName, QStringLiteral("All")));
     if (groupName == QLatin1String("GroupBox4")) {
         buttons->addSpacing(20);
-        buttons->addWidget(caption(map, QStringLiteral("IAP to TPS [%]")));
+        buttons->addWidget(
+            label(map, QStringLiteral("LabelIapToTps"), QStringLiteral("IAP to TPS [%]")));
         buttons->addWidget(m_grid->box(findCell("EditIapToTps")));
     }
     buttons->addStretch(1);
@@ -546,10 +547,13 @@ QWidget *TFormHlav::buildMiscPage()
 
     QGroupBox *tps = group(page, QStringLiteral("GroupBoxSetTps"), QStringLiteral("TPS"));
     auto *tl = new QGridLayout(tps);
-    tl->addWidget(caption(tps, QStringLiteral("0 % [mV]")), 0, 0);
+    tl->addWidget(label(tps, QStringLiteral("LabelSetTps0"), QStringLiteral("Voltage at 0 % [mV]")),
+                  0, 0);
     tl->addWidget(cellAt("EditTps0"), 0, 1);
     tl->addWidget(button(tps, QStringLiteral("BitBtnTps0"), QStringLiteral("TPS 0 %")), 0, 2);
-    tl->addWidget(caption(tps, QStringLiteral("100 % [mV]")), 1, 0);
+    tl->addWidget(
+        label(tps, QStringLiteral("LabelSetTps100"), QStringLiteral("Voltage at 100 % [mV]")), 1,
+        0);
     tl->addWidget(cellAt("EditTps100"), 1, 1);
     tl->addWidget(button(tps, QStringLiteral("BitBtnTps100"), QStringLiteral("TPS 100 %")), 1, 2);
     grid->addWidget(tps, 2, 0);

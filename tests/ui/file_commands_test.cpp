@@ -6,6 +6,8 @@
 #include "model/parameter_set.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -185,4 +187,33 @@ TEST_F(FileCommandsTest, FailedWriteSaysWhetherThePreviousFileStayed)
     EXPECT_TRUE(QFileInfo(path("full.ign")).isSymLink());
     EXPECT_EQ(fileLabel()->text(), "/old/one.ign");
     EXPECT_TRUE(window->rememberedPath().isEmpty());
+}
+
+TEST(FileDialogs, OpenOffersParameterFilesThenAllFilesAndSaveParameterFilesOnly)
+{
+    QTemporaryDir folder;
+    const QString last = folder.filePath(QStringLiteral("last.ign"));
+    QFile(last).open(QIODevice::WriteOnly);
+    const QString ignFilter = QStringLiteral("Ignition Parametrs(*.ign)");
+
+    QFileDialog open;
+    open.setOption(QFileDialog::DontUseNativeDialog); // its file list is the one we look at
+    ui::setUpOpenDialog(open, last);
+    EXPECT_EQ(open.nameFilters(), (QStringList{ignFilter, QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(open.selectedNameFilter(), ignFilter);
+    EXPECT_EQ(open.selectedFiles(), QStringList{last});
+    // What the file list shows under each filter: files without a dot are among all files.
+    auto *files = open.findChild<QFileSystemModel *>();
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(files->nameFilters(), QStringList{QStringLiteral("*.ign")});
+    open.selectNameFilter(QStringLiteral("All Files (*)"));
+    EXPECT_EQ(files->nameFilters(), QStringList{QStringLiteral("*")});
+
+    QFileDialog save;
+    save.setOption(QFileDialog::DontUseNativeDialog);
+    ui::setUpSaveDialog(save, last);
+    EXPECT_EQ(save.nameFilters(), QStringList{ignFilter});
+    EXPECT_EQ(save.selectedNameFilter(), ignFilter);
+    EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(save.selectedFiles(), QStringList{last});
 }

@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include "model/image_layout.h"
 #include "ui/languages.h"
 
 #include <QAbstractButton>
@@ -38,6 +39,7 @@ std::vector<LanguageText> allTexts()
 {
     std::vector<LanguageText> all(ui::languageTexts().begin(), ui::languageTexts().end());
     all.insert(all.end(), ui::commonTexts().begin(), ui::commonTexts().end());
+    all.insert(all.end(), ui::layoutTexts().begin(), ui::layoutTexts().end());
     return all;
 }
 
@@ -344,5 +346,35 @@ TEST_F(LanguageTest, LeavesTpCaptionsAndMonitorTextsAlone)
         for (const char *label : monitor)
             EXPECT_EQ(find<QLabel>(QString::fromUtf8(label))->text(), mark) << label;
         EXPECT_EQ(find<QCheckBox>(QStringLiteral("CheckBoxExtMonitor"))->text(), mark);
+    }
+}
+
+TEST_F(LanguageTest, LanguageMenuRenamesTheTpTabsForTheModeInForce)
+{
+    open({QStringLiteral("ENGLISH")});
+    struct Case {
+        std::uint8_t mode;
+        const char *item;
+        std::uint8_t language;
+        const char *tp14;
+        const char *tp23;
+    };
+    const Case cases[] = {
+        {1, "MenuGerman", kGerman, "TP Karte 14", "TP Karte 23 (g.)"},
+        {1, "MenuCzech", kCzech, "TP mapa 14", "TP mapa 23 (s.)"},
+        {3, "MenuGerman", kGerman, "    ", "TP Karte 23"},
+        {2, "MenuEnglish", kEnglish, "TP Map 14", "  "},
+    };
+    for (const Case &c : cases) {
+        // The mode changes behind the window's back: only the language item can caption the tabs.
+        window->image()[layout::kTpsMode] = c.mode;
+        pages()->setTabText(1, QStringLiteral("#"));
+        pages()->setTabText(2, QStringLiteral("#"));
+        find<QAction>(QString::fromUtf8(c.item))->trigger();
+        EXPECT_EQ(window->language(), c.language);
+        EXPECT_EQ(pages()->tabText(1), QString::fromUtf8(c.tp14))
+            << c.item << " mode " << int(c.mode);
+        EXPECT_EQ(pages()->tabText(2), QString::fromUtf8(c.tp23))
+            << c.item << " mode " << int(c.mode);
     }
 }

@@ -1,12 +1,17 @@
 #include "window_fixture.h"
 
+#include "link/live_points.h"
 #include "model/grid_steps.h"
 #include "ui/gauge.h"
+#include "ui/printing.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
+#include <QLocale>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
@@ -20,7 +25,26 @@ class PrintAboutTest : public WindowTest {
 protected:
     QTabWidget *pages() const { return find<QTabWidget>(QStringLiteral("PageControl1")); }
     QTemporaryDir pdfs;
+
+    void print() { find<QAction>(QStringLiteral("MenuPrint"))->trigger(); }
+
+    // The background of every control the live marking colours: row captions and cells.
+    std::vector<QColor> liveColours() const
+    {
+        std::vector<QColor> colours;
+        for (QWidget *w : window->grid().editTable())
+            colours.push_back(
+                w->palette().color(qobject_cast<QLabel *>(w) ? QPalette::Window : QPalette::Base));
+        return colours;
+    }
 };
+
+// The visible text of a label fits inside it.
+bool fitsIn(const QLabel *label)
+{
+    return label->fontMetrics().horizontalAdvance(label->text()) <=
+           label->contentsRect().width() - 2 * label->margin();
+}
 } // namespace
 
 TEST_F(PrintAboutTest, PrintsThePageOnShowWithoutItsOperatingControls)
@@ -51,7 +75,9 @@ TEST_F(PrintAboutTest, PrintsThePageOnShowWithoutItsOperatingControls)
     const QString line = find<QLabel>(QStringLiteral("LabelHlaseni"))->text();
     EXPECT_TRUE(line.startsWith(QStringLiteral("Date and Time of printing:  ")))
         << line.toStdString();
-    EXPECT_TRUE(line.contains(pdfs.path())); // no printer here: the PDF's path is shown
+    // No printer here: the message line says which PDF the page went to.
+    EXPECT_EQ(find<QLabel>(QStringLiteral("LabelHlaseni"))->toolTip(),
+              QDir::toNativeSeparators(pdfs.filePath(QStringLiteral("page1.pdf"))));
     EXPECT_EQ(window->link().messageTimer(), 200);
     EXPECT_TRUE(find<QWidget>(QStringLiteral("CGaugeProgram"))->isHidden());
 
@@ -77,12 +103,15 @@ TEST_F(PrintAboutTest, AboutNamesTheVersionInEachLanguage)
 {
     const std::pair<const char *, const char *> cases[] = {
         {"CESKY", "Verze - 43"}, {"ENGLISH", "Version - 43"}, {"DEUTSCH", "Version - 43"}};
+    QStringList makers;
     for (const auto &[argument, line] : cases) {
         open({QString::fromUtf8(argument)});
         find<QAction>(QStringLiteral("MenuAbout"))->trigger();
         const QStringList lines = dialogs.messages.last().split(QLatin1Char('\n'));
-        ASSERT_GE(lines.size(), 7);
+        ASSERT_GE(lines.size(), 11);
         EXPECT_EQ(lines[6], QString::fromUtf8(line));
+        EXPECT_EQ(lines[10], QStringLiteral("Contact:"));
+        makers << lines[8];
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z][a-z]{2} [ 123][0-9] 20[0-9]{2}$"))
                         .match(lines[2])
                         .hasMatch())
@@ -90,8 +119,10 @@ TEST_F(PrintAboutTest, AboutNamesTheVersionInEachLanguage)
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]$"))
                         .match(lines[4])
                         .hasMatch());
-        EXPECT_TRUE(dialogs.messages.last().contains(QStringLiteral("Contact:")));
     }
+    // The maker line is written in each language.
+    makers.removeDuplicates();
+    EXPECT_EQ(makers.size(), 3);
     EXPECT_TRUE(dialogs.messages.last().startsWith(
         QString::fromUtf8("Program für der Adjustierung der Zündung        \n")));
 }
@@ -114,4 +145,80 @@ TEST_F(PrintAboutTest, HelpOpensTheManualOfTheLanguageWhenThereIsOne)
     EXPECT_TRUE(dialogs.documents[0].endsWith(QStringLiteral("velmora_en.doc")));
     EXPECT_TRUE(dialogs.documents[1].endsWith(QStringLiteral("velmora_de.doc")));
     EXPECT_EQ(find<QAction>(QStringLiteral("MenuContens"))->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST_F(PrintAboutTest, EveryLiveMarkKeepsItsColourThroughPrinting)
+{
+    open({QStringLiteral("ENGLISH")});
+    link::LiveValues &live = window->link().live();
+    live.speed = 4000;
+    live.throttleOpening = 20;
+    live.intakePressure = 50;
+    live.loadMode = 1;
+    window->Timer1Timer();
+    const std::vector<QColor> marked = liveColours();
+    for (const char *row : {"LabelTps5", "LabelTps5i", "LabelIap5"}) // the rows the engine runs in
+        ASSERT_EQ(find<QLabel>(QString::fromUtf8(row))->palette().color(QPalette::Window),
+                  QColor(0x00, 0xff, 0x00))
+            << row;
+    print();
+    EXPECT_EQ(liveColours(), marked);
+    window->Timer1Timer();
+    EXPECT_EQ(liveColours(), marked);
+}
+
+TEST(PrintLine, DateAndTimeOfDayWithSecondsWithoutZone)
+{
+    const QDate date(2024, 3, 5);
+    const QRegularExpression timeOfDay(
+        QStringLiteral("^0?9[:.]07[:.]40([\\s\\x{202f}]?(AM|am))?$"));
+    for (const char *name : {"C", "cs_CZ", "de_DE", "en_US"}) {
+        const QLocale locale(QString::fromUtf8(name));
+        const QString line = ui::TFormHlav::printLine(0, date, QTime(9, 7, 40), locale);
+        const QString head = QString::fromUtf8("Datum a čas tisku:  ") +
+                             locale.toString(date, QLocale::ShortFormat) + QStringLiteral("    ");
+        ASSERT_TRUE(line.startsWith(head)) << line.toStdString();
+        EXPECT_TRUE(timeOfDay.match(line.mid(head.size())).hasMatch()) << line.toStdString();
+    }
+    // The zone goes with its blank; quoted text stays, a doubled quote inside it included.
+    const std::pair<const char *, const char *> formats[] = {
+        {"t HH:mm:ss", "HH:mm:ss"},
+        {"HH:mm:ss tttt 'Uhr'", "HH:mm:ss 'Uhr'"},
+        {"HH' o''clock t' t", "HH' o''clock t'"}};
+    for (const auto &[format, stripped] : formats)
+        EXPECT_EQ(ui::withoutTimeZone(QString::fromUtf8(format)), QString::fromUtf8(stripped));
+}
+
+TEST_F(PrintAboutTest, ALongPdfPathIsNeverCutOff)
+{
+    openShown({QStringLiteral("ENGLISH")});
+    const QString folder = pdfs.path() + QStringLiteral("/a-rather-long-folder-name").repeated(8);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    dialogs.pdfFolder = folder;
+    auto *line = find<QLabel>(QStringLiteral("LabelHlaseni"));
+    print();
+    EXPECT_EQ(line->toolTip(), QDir::toNativeSeparators(folder + QStringLiteral("/page1.pdf")));
+    EXPECT_TRUE(fitsIn(line)) << line->text().toStdString();
+    // The date line stays whole, and the file's name shows.
+    EXPECT_TRUE(line->text().startsWith(QStringLiteral("Date and Time of printing:  ")));
+    EXPECT_TRUE(line->text().endsWith(QStringLiteral("page1.pdf")));
+
+    window->resize(window->width() - 200, window->height());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fitsIn(line); }, 2000)) << line->text().toStdString();
+
+    // The next message takes the path's hint away with it.
+    window->setMessage("Read device:", false, true);
+    QHelpEvent hover(QEvent::ToolTip, QPoint(4, 4), line->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(line, &hover);
+    EXPECT_TRUE(line->toolTip().isEmpty());
+}
+
+TEST_F(PrintAboutTest, ThePictureLeavesOutTheMenuBar)
+{
+    openShown({QStringLiteral("ENGLISH")});
+    print();
+    ASSERT_EQ(dialogs.printed.size(), 1);
+    // The status bar is hidden in print mode: the page is all that lies under the menu bar.
+    EXPECT_EQ(dialogs.printed.first().size(),
+              QSize(window->width(), window->height() - window->menuBar()->height()));
 }
