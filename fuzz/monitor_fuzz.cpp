@@ -1,6 +1,7 @@
 // Any monitor reply, against any parameter image: no crash; a reply that fails its check byte
-// changes nothing; an accepted one gives gauges within their scales, readable texts, the same
-// display every time, and live points that stay on their axes.
+// changes nothing; an accepted one gives gauges within their scales, readable texts, corrections
+// within what a signed word holds, the same display every time, and live points that stay on
+// their axes.
 #include "fuzz_check.h"
 #include "link/frame.h"
 #include "link/live_points.h"
@@ -8,6 +9,7 @@
 #include "model/parameter_set.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 using namespace velmora;
@@ -50,6 +52,25 @@ void checkDisplay(const link::MonitorDisplay &d)
     for (int percent : {d.lambdaGauge, d.throttleGauge, d.coolantGauge})
         check(percent >= 0 && percent <= 100);
     check(d.rpmGauge >= 0 && d.dutyGauge >= 0);
+}
+
+// The number a label shows after its '='.
+double shownNumber(const link::LabelText &label)
+{
+    return std::strtod(label.text.c_str() + label.text.find('=') + 1, nullptr);
+}
+
+// The corrections are signed 16-bit words, so a unit that leans the mixture never shows as a
+// correction of thousands of percent.
+void checkCorrections(const link::MonitorDisplay &d)
+{
+    for (const auto *label :
+         {&d.coolantCorrection, &d.airCorrection, &d.pressureCorrection, &d.startCorrection}) {
+        const double percent = shownNumber(*label);
+        check(percent >= -3276.8 && percent <= 3276.7);
+    }
+    const double us = shownNumber(d.supplyCorrection);
+    check(us >= -32768 - 1000 && us <= 32767 - 1000);
 }
 
 bool onAxis(int point)
@@ -98,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     check(live.fresh);
     checkDisplay(display);
+    checkCorrections(display);
     link::LiveValues again;
     link::MonitorDisplay secondDisplay;
     check(link::decodeMonitor(reply, context, again, secondDisplay));

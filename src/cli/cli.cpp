@@ -56,8 +56,11 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
                 "  Writes the parameter set built from IN as convert does into the unit,\n"
                 "  verifies it and waits until the unit has saved it.\n"},
     {"monitor", "Usage: velmora-cli monitor (--device PATH | --port N) [--count N] [--extended]\n"
-                "                           [--csv]\n"
-                "  Shows the unit's live values after each reply; stops after N replies.\n"},
+                "                           [--csv] [--params FILE.ign | --base IMAGE]\n"
+                "  Shows the unit's live values after each reply; stops after N replies.\n"
+                "  The values are decoded against the unit's parameter set, read once before\n"
+                "  polling (model 0's defaults when it cannot be read), against the set built\n"
+                "  from FILE.ign as convert does, or against the image file IMAGE as it is.\n"},
 };
 
 // The device options every command with a unit has.
@@ -75,7 +78,8 @@ const std::map<std::string, CommandOptions, std::less<>> kCommands{
     {"read", {{"--device", "--port", "-o", "--image"}, {}, 0}},
     {"verify", {{"--device", "--port", "--from", "--base"}, {}, 1}},
     {"program", {{"--device", "--port", "--from", "--base"}, {}, 1}},
-    {"monitor", {{"--device", "--port", "--count"}, {"--extended", "--csv"}, 0}},
+    {"monitor",
+     {{"--device", "--port", "--count", "--params", "--base"}, {"--extended", "--csv"}, 0}},
 };
 
 struct Parsed {
@@ -402,6 +406,19 @@ private:
         }
     }
 
+    // The set the monitor decodes against, from the unit. A unit that cannot be read is named in
+    // one line, and model 0's defaults stand in for its set.
+    void readUnitSet(UnitSession &session, DeviceImage &image)
+    {
+        std::ostream quiet(nullptr);
+        if (session.readSet(quiet))
+            return;
+        m_err << session.failureText() << ' ' << text::kMonitorDefaults.pick(m_parsed.language)
+              << '\n';
+        m_err.flush();
+        image = defaultSet(0);
+    }
+
     int monitor()
     {
         int code = kExitOk;
@@ -416,10 +433,24 @@ private:
             count = *n;
         }
         const bool extended = m_parsed.flags.contains("--extended");
-        DeviceImage image = defaultSet(0);
-        UnitSession session(image, m_parsed.language, extended);
+        const auto params = m_parsed.value("--params");
+        const auto base = m_parsed.value("--base");
+        if (params && base)
+            return usage("give either --params or --base");
+        BuiltImage parameters;
+        if (params)
+            parameters = buildImage(*params, FileKind::Parameters, std::nullopt);
+        else if (base)
+            parameters = loadImage(*base);
+        else
+            parameters.image = defaultSet(0);
+        if (!parameters)
+            return fail(*parameters.error);
+        UnitSession session(parameters.image, m_parsed.language, extended);
         if (!openSession(session, *path, code))
             return code;
+        if (!params && !base)
+            readUnitSet(session, parameters.image);
         MonitorPrinter printer(m_out, m_parsed.language, extended,
                                m_parsed.flags.contains("--csv"));
         printer.begin();

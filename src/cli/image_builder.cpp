@@ -18,15 +18,22 @@ DeviceImage defaultSet(std::uint8_t model)
     return image;
 }
 
+BuiltImage loadImage(const std::filesystem::path &path)
+{
+    BuiltImage built;
+    if (!files::loadImageFile(path, built.image))
+        built.error = &text::kOpenFileError;
+    return built;
+}
+
 BuiltImage buildImage(const std::filesystem::path &input, FileKind kind,
                       const std::optional<std::filesystem::path> &base)
 {
     BuiltImage built;
     if (base) {
-        if (!files::loadImageFile(*base, built.image)) {
-            built.error = &text::kOpenFileError;
+        built = loadImage(*base);
+        if (!built)
             return built;
-        }
     } else {
         built.image = defaultSet(0);
     }

@@ -22,6 +22,9 @@ struct BuiltImage {
     explicit operator bool() const { return error == nullptr; }
 };
 
+// An image file taken as it is: no model constants, no consistency pass.
+BuiltImage loadImage(const std::filesystem::path &path);
+
 // Starts from the model-0 default set, or from the image file `base`, reads `input` over it,
 // then sets the constants of the resulting model and runs the consistency pass.
 BuiltImage buildImage(const std::filesystem::path &input, FileKind kind,

@@ -33,7 +33,7 @@ void UnitSession::tick()
     m_link.tick();
 }
 
-bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
+void UnitSession::run(void (link::Link::*start)(), std::ostream &progress)
 {
     const std::uint8_t language = m_view.language();
     auto report = [&] {
@@ -56,11 +56,22 @@ bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
             report();
         }
     }
+}
+
+bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
+{
+    run(start, progress);
     if (m_view.box())
         return false;
     if (m_link.programDone())
         return true;
-    return m_view.message() == link::text::kVerifyOk.pick(language);
+    return m_view.message() == link::text::kVerifyOk.pick(m_view.language());
+}
+
+bool UnitSession::readSet(std::ostream &progress)
+{
+    run(&link::Link::readWithoutVerify, progress);
+    return m_link.setRead();
 }
 
 std::string UnitSession::failureText() const

@@ -26,6 +26,9 @@ public:
     // Ticks until the transaction started by `start` ends, writing one line to `progress` for
     // each block requested. True when it ended in success.
     bool transact(void (link::Link::*start)(), std::ostream &progress);
+    // Blocks 0 to 5 as a Read takes them and the consistency pass, without the verify pass. True
+    // when all six came.
+    bool readSet(std::ostream &progress);
     // The text that tells why the last transaction failed.
     std::string failureText() const;
 
@@ -33,6 +36,9 @@ public:
     link::HeadlessView &view() { return m_view; }
 
 private:
+    // Ticks until the transaction started by `start` ends.
+    void run(void (link::Link::*start)(), std::ostream &progress);
+
     link::QtSerialPort m_port;
     link::HeadlessView m_view;
     link::Link m_link;

@@ -288,6 +288,18 @@ void Link::MenuVerifyClick()
 
 void Link::MenuReadClick()
 {
+    startRead(true);
+}
+
+void Link::readWithoutVerify()
+{
+    startRead(false);
+}
+
+void Link::startRead(bool verifyAfterwards)
+{
+    m_verifyAfterRead = verifyAfterwards;
+    m_setRead = false;
     m_mode = TransferMode::Read;
     m_command = kReadFirst;
     m_retries = 1;
@@ -400,7 +412,13 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
         } else {
             m_view.consistencyPass();
             m_view.showStep();
-            startVerifyPass();
+            if (m_verifyAfterRead) {
+                startVerifyPass();
+            } else {
+                setGauge(kGaugeMax, false);
+                m_mode = TransferMode::Idle;
+                m_setRead = true;
+            }
         }
         return;
     }

@@ -77,6 +77,10 @@ public:
     void MenuProgramClick();
     void MenuVerifyClick();
     void MenuReadClick();
+    // A Read that ends idle after block 5 and the consistency pass, without the verify pass: for
+    // a tool that only needs the unit's set. setRead() tells whether it took all six blocks.
+    void readWithoutVerify();
+    bool setRead() const { return m_setRead; }
     // The last part of every after-change step.
     void ProgramAfterChange();
 
@@ -121,6 +125,7 @@ private:
     bool nudgeCell(std::size_t offset, bool lean, bool rich);
     void trackLiveCells();
     void advance();
+    void startRead(bool verifyAfterwards);
     void startVerifyPass();
     void takeIdentity(std::span<const std::uint8_t> reply);
     void message(const Triple &text, bool error, bool show);
@@ -140,6 +145,8 @@ private:
     int m_noReply = 0;
     bool m_programDone = false;
     bool m_tuningWrite = false;
+    bool m_verifyAfterRead = true;
+    bool m_setRead = false;
     int m_gauge = 0;
     bool m_armed = false;
     UnitIdentity m_identity;

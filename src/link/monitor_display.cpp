@@ -31,6 +31,26 @@ Colour flag(bool on, Colour onColour)
     return on ? onColour : Colour::Normal;
 }
 
+// The correction words are two's complement: a unit leaning the mixture sends a correction
+// below 100 % as a negative number, and no unit corrects by more than 3276.7 %.
+int correctionWord(std::span<const std::uint8_t> reply, std::size_t offset)
+{
+    return static_cast<std::int16_t>(word(reply, offset));
+}
+
+struct CorrectionLabel {
+    LabelText MonitorDisplay::*label;
+    const char *pattern; // the value in tenths of a percent; the "%" after it stands alone
+};
+
+// In the order of their words in the reply.
+constexpr CorrectionLabel kCorrectionLabels[] = {
+    {&MonitorDisplay::coolantCorrection, "TW correction= %4.1f "},
+    {&MonitorDisplay::airCorrection, "AT correction=%4.1f "},
+    {&MonitorDisplay::pressureCorrection, "AP correction= %4.1f "},
+    {&MonitorDisplay::startCorrection, "Starting corr.= %4.1f "},
+};
+
 } // namespace
 
 Colour supplyColour(int u)
@@ -138,16 +158,13 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
                          ? format("ADVANCE = %d [°]", context.advanceLimit - position)
                          : std::string("ADVANCE = 0 [°]");
 
-    d.coolantCorrection.text =
-        format("TW correction= %4.1f ", tenths(word(reply, kCorrections))) + "%";
-    d.airCorrection.text =
-        format("AT correction=%4.1f ", tenths(word(reply, kCorrections + 2))) + "%";
-    d.pressureCorrection.text =
-        format("AP correction= %4.1f ", tenths(word(reply, kCorrections + 4))) + "%";
-    d.startCorrection.text =
-        format("Starting corr.= %4.1f ", tenths(word(reply, kCorrections + 6))) + "%";
-    d.supplyCorrection.text =
-        format("U correction= %d us", word(reply, kSupplyCorrection) - kSupplyCorrectionOffset);
+    std::size_t at = kCorrections;
+    for (const CorrectionLabel &c : kCorrectionLabels) {
+        (d.*c.label).text = format(c.pattern, tenths(correctionWord(reply, at))) + "%";
+        at += 2;
+    }
+    d.supplyCorrection.text = format(
+        "U correction= %d us", correctionWord(reply, kSupplyCorrection) - kSupplyCorrectionOffset);
 
     const int unitVersion = reply[kProgramVersion];
     d.versionVisible = unitVersion != kOwnProgramVersion;

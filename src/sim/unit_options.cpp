@@ -385,7 +385,7 @@ Engine (without --rpm, --tps, --iap or --sweep it idles, drifting around 1250..1
   --supply MV             supply voltage; low or high values show as faults (13800)
   --map-hold              report the map hold
   --load-mode tp|iap      load from the throttle (TP maps) or the intake pressure (IAP map);
-                          by default as the image's TPS_MODE byte says
+                          by default the throttle, whatever TP mode the image holds
 Lambda:
   --lean MAP:CELL:P       the engine needs P % more fuel than 100 in CELL (0..99, 10 row +
                           column) of MAP (tp14, tp23 or iap); negative P is rich; repeatable

@@ -7,6 +7,7 @@
 #include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "link/frame.h"
+#include "link/link.h"
 #include "model/image_layout.h"
 #include "model/parameter_set.h"
 #include "sim/pty_unit.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 using namespace velmora;
 using velmora::test::fileText;
@@ -205,4 +207,118 @@ TEST_F(CliUnitTest, MonitorCsvHasAHeaderAndARowPerReply)
     for (std::size_t i = 1; i < rows.size(); ++i)
         EXPECT_TRUE(std::regex_match(rows[i], row)) << rows[i];
     EXPECT_LT(rows[1].substr(0, 23), rows[3].substr(0, 23));
+}
+
+namespace {
+
+// A unit of model 2, whose advance limit (100) is one degree below model 0's, reporting its
+// spark 30 degrees after that limit: it advances 70 degrees, model 0's limit would show 71.
+class CliMonitorTest : public CliUnitTest {
+protected:
+    void startModel2Unit(const sim::FaultPlan &plan = sim::FaultPlan{.pace = false})
+    {
+        startUnit(plan);
+        DeviceImage image = unit->image();
+        image[layout::kBike] = 2;
+        applyDefaults(image);
+        consistencyPass(image);
+        ASSERT_EQ(image[layout::kAdvanceLimit], 100);
+        unit->setImage(image);
+        sim::LiveState live;
+        live.sparkPosition = 30;
+        unit->setLive(live);
+    }
+    static std::string advance(const velmora::test::CliRun &run)
+    {
+        const auto at = run.out.find("ADVANCE = ");
+        return at == std::string::npos ? run.out : run.out.substr(at, run.out.find('\n', at) - at);
+    }
+    velmora::test::CliRun monitor(std::vector<std::string> options)
+    {
+        std::vector<std::string> args{"monitor", "--device", unit->slavePath(), "--count", "1"};
+        args.insert(args.end(), options.begin(), options.end());
+        return runTool(args);
+    }
+    std::size_t sent(std::uint8_t command) const { return unit->counters().perCommand[command]; }
+};
+
+} // namespace
+
+TEST_F(CliMonitorTest, AdvanceIsDecodedAgainstTheChosenParameterSet)
+{
+    startModel2Unit();
+
+    // The unit's own set, read once before polling and not verified.
+    auto run = monitor({});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(advance(run), "ADVANCE = 70 [°]");
+    EXPECT_EQ(run.err, "");
+    for (std::uint8_t block = 0x40; block <= 0x45; ++block)
+        EXPECT_EQ(sent(block), 1u) << "request " << int(block);
+
+    // A parameter file, built as convert builds it: its model's limit.
+    ASSERT_EQ(runTool({"defaults", "--model", "2", "-o", path("m2.ign")}).code, 0);
+    run = monitor({"--params", path("m2.ign")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(advance(run), "ADVANCE = 70 [°]");
+
+    // An image file as it is, even with a limit no model has.
+    DeviceImage image = unit->image();
+    image[layout::kAdvanceLimit] = 90;
+    ASSERT_TRUE(files::saveImageFile(path("unit.img"), image));
+    run = monitor({"--base", path("unit.img")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(advance(run), "ADVANCE = 60 [°]");
+    EXPECT_EQ(sent(0x40), 1u) << "a given set is not read from the unit";
+}
+
+TEST_F(CliMonitorTest, ParametersAndBaseExcludeEachOtherAndMustBeReadable)
+{
+    startModel2Unit();
+    ASSERT_EQ(runTool({"defaults", "--model", "2", "-o", path("m2.ign")}).code, 0);
+    const auto both = monitor({"--params", path("m2.ign"), "--base", path("m2.ign")});
+    EXPECT_EQ(both.code, 2);
+    EXPECT_NE(both.err.find("Usage: velmora-cli monitor"), std::string::npos) << both.err;
+    EXPECT_TRUE(both.out.empty());
+
+    for (const char *option : {"--params", "--base"}) {
+        const auto missing = monitor({option, path("missing")});
+        EXPECT_EQ(missing.code, 1) << option;
+        EXPECT_EQ(missing.err, "Open file error!\n") << option;
+        EXPECT_TRUE(missing.out.empty()) << option;
+    }
+    EXPECT_EQ(unit->requestsSeen(), 0u);
+}
+
+TEST_F(CliMonitorTest, UnreadableUnitIsNamedOnceAndModelZeroStandsIn)
+{
+    startModel2Unit();
+    sim::IdentityBlock identity;
+    identity.readPermission = 0;
+    unit->setIdentity(identity);
+    auto run = monitor({});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "No Reading! The monitor decodes against the defaults of model 0.\n");
+    EXPECT_EQ(advance(run), "ADVANCE = 71 [°]");
+    EXPECT_EQ(sent(0x41), 0u);
+
+    // The unit answers blocks 0 to 2, which hold its limit, then stays silent until the read has
+    // given up on block 3: none of what came may stay in the set.
+    identity.readPermission = 1;
+    unit->setIdentity(identity);
+    unit->setFaultPlan(sim::FaultPlan{.silentAfter = 3, .pace = false});
+    const std::size_t before = unit->requestsSeen();
+    std::thread recover([&] {
+        if (unit->waitForRequests(before + 3 + link::Link::kMaxSends, std::chrono::seconds(10)))
+            unit->setFaultPlan(sim::FaultPlan{.pace = false});
+    });
+    run = monitor({"--language", "DEUTSCH"});
+    recover.join();
+    ASSERT_EQ(run.code, 0) << run.err;
+    // The line went silent for longer than the connection indicator waits, which it says next.
+    EXPECT_EQ(run.err, "Lesefehler Der Monitor dekodiert mit den Vorgaben von Modell 0.\n"
+                       "No Connection\n");
+    EXPECT_EQ(advance(run), "ADVANCE = 71 [°]");
+    EXPECT_EQ(sent(0x43), static_cast<std::size_t>(link::Link::kMaxSends));
+    EXPECT_EQ(sent(0x44), 0u);
 }

@@ -80,6 +80,38 @@ TEST_F(TuningLoopTest, LeanTp14CellIsRaisedUntilLambdaIsOnTarget)
         2000));
 }
 
+TEST_F(TuningLoopTest, LeanTp23CellIsRaisedOnTheTp23PageWritingOnlyBlockFour)
+{
+    start();
+    unit->setTpLambdaMap(sim::FuelMap::Tp23);
+    unit->setRequirement(sim::FuelMap::Tp23, kCell, 106);
+    const DeviceImage before = window->image();
+    const DeviceImage unitBefore = unit->image(); // the window's shorter time step is not in it
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->link().live().lambdaMv < 720; }, 2000));
+    switchOn(link::Link::kTp23Page);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lambdaOnTarget(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return find<QLabel>(QStringLiteral("LabelHlaseni"))->text() == "Program OK"; },
+        2000));
+    EXPECT_FALSE(window->link().tuningWritePending());
+
+    const int steps = at(kJetTpi + kCell) - before[kJetTpi + kCell];
+    EXPECT_GE(steps, 3);
+    EXPECT_LE(steps, 5);
+    EXPECT_EQ(edit("Edit93i")->text(), QString::number(at(kJetTpi + kCell)));
+    // Only that cell moved, in the window and in the unit.
+    DeviceImage expected = before;
+    expected[kJetTpi + kCell] = at(kJetTpi + kCell);
+    EXPECT_EQ(window->image(), expected);
+    expected = unitBefore;
+    expected[kJetTpi + kCell] = at(kJetTpi + kCell);
+    EXPECT_EQ(unit->image(), expected);
+    const auto counts = unit->counters().perCommand;
+    EXPECT_GE(counts[0x04], static_cast<std::size_t>(steps));
+    for (std::uint8_t block : {0x00, 0x01, 0x02, 0x03, 0x05})
+        EXPECT_EQ(counts[block], 0u) << "block " << int(block) << " written";
+}
+
 TEST_F(TuningLoopTest, CoupledMapsProgramBlockFourAfterBlockThree)
 {
     start();

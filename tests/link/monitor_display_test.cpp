@@ -1,5 +1,7 @@
 #include "link/monitor_display.h"
 #include "link/monitor_layout.h"
+#include "model/parameter_set.h"
+#include "sim/responder.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +213,71 @@ TEST(MonitorDisplay, InjectionAdvanceAndCorrections)
     EXPECT_EQ(d.supplyCorrection.text, "U correction= -50 us");
     EXPECT_EQ(d.coolantCorrection.text, "TW correction= 123.4 %");
     EXPECT_EQ(d.airCorrection.text, "AT correction= 9.5 %");
+}
+
+TEST(MonitorDisplay, CorrectionsAreSignedSoALeaningUnitShowsANegativeCorrection)
+{
+    const struct {
+        LabelText MonitorDisplay::*label;
+        std::string prefix;
+    } fields[] = {{&MonitorDisplay::coolantCorrection, "TW correction= "},
+                  {&MonitorDisplay::airCorrection, "AT correction="},
+                  {&MonitorDisplay::pressureCorrection, "AP correction= "},
+                  {&MonitorDisplay::startCorrection, "Starting corr.= "}};
+    const std::pair<int, std::string> words[] = {{65526, "-1.0 %"},
+                                                 {32767, "3276.7 %"},
+                                                 {32768, "-3276.8 %"},
+                                                 {65535, "-0.1 %"},
+                                                 {0, " 0.0 %"}};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        for (const auto &[value, shown] : words) {
+            Reply r;
+            r.put16(m::kCorrections + 2 * i, value);
+            const MonitorDisplay d = r.decode();
+            EXPECT_EQ((d.*fields[i].label).text, fields[i].prefix + shown) << i << ": " << value;
+            // Each word is its own field: the neighbours stay at no correction.
+            for (std::size_t other = 0; other < std::size(fields); ++other) {
+                if (other == i)
+                    continue;
+                EXPECT_EQ((d.*fields[other].label).text, fields[other].prefix + " 0.0 %");
+            }
+        }
+    }
+
+    const std::pair<int, std::string> supply[] = {
+        {1000, "0"}, {0, "-1000"}, {32767, "31767"}, {32768, "-33768"}, {65526, "-1010"}};
+    for (const auto &[value, shown] : supply) {
+        Reply r;
+        r.put16(m::kSupplyCorrection, value);
+        EXPECT_EQ(r.decode().supplyCorrection.text, "U correction= " + shown + " us") << value;
+    }
+}
+
+// The simulated unit's own reply at 110 degrees, where the defaults of models 0 and 3 lean the
+// mixture by 1 % for the coolant and model 3 by 3 % for the air.
+TEST(MonitorDisplay, HotEngineShowsTheUnitsLeaningCorrections)
+{
+    const struct {
+        std::uint8_t model;
+        const char *air;
+    } units[] = {{0, "AT correction= 0.0 %"}, {3, "AT correction=-3.0 %"}};
+    for (const auto &unit : units) {
+        velmora::DeviceImage image = velmora::sim::BlockStore::defaultImage();
+        image[velmora::layout::kBike] = unit.model;
+        velmora::applyDefaults(image);
+        velmora::sim::Responder responder{velmora::sim::BlockStore(image)};
+        velmora::sim::OperatingPoint hot;
+        hot.coolantCelsius = 110;
+        hot.airCelsius = 110;
+        responder.engine().hold(hot);
+        const auto reply = responder.answer(makeFrame(kMonitorCommand, {}), {});
+        ASSERT_TRUE(reply);
+        LiveValues live;
+        MonitorDisplay d;
+        ASSERT_TRUE(decodeMonitor(*reply, MonitorContext{}, live, d));
+        EXPECT_EQ(d.coolantCorrection.text, "TW correction= -1.0 %") << int(unit.model);
+        EXPECT_EQ(d.airCorrection.text, unit.air) << int(unit.model);
+    }
 }
 
 TEST(MonitorDisplay, VersionPickupsServoAndTestValues)

@@ -132,6 +132,57 @@ TEST_F(ProtocolTest, ReadOfValuesThePassAltersEndsInVerifyError)
     EXPECT_EQ(std::count(commands.begin(), commands.end(), 0x41), 6); // once read, five verifies
 }
 
+TEST_F(ProtocolTest, ReadWithoutVerifyTakesTheSixBlocksAndStopsIdle)
+{
+    DeviceImage unitImage = unit.store().image();
+    unitImage[kBike] = 2;
+    unitImage[kStartJet] = 60; // the pass caps it at 50, which a verify pass would then fail on
+    unitImage[kJetTpi + 5] = 180;
+    unit.store().setImage(unitImage);
+
+    link.readWithoutVerify();
+    EXPECT_FALSE(link.setRead());
+    EXPECT_EQ(view.message, "Read device:");
+    EXPECT_EQ(runToIdle(), 6);
+    EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x40, 0x41, 0x42, 0x43, 0x44, 0x45}));
+    EXPECT_TRUE(link.setRead());
+    DeviceImage expected = unitImage;
+    consistencyPass(expected);
+    EXPECT_EQ(image, expected);
+    EXPECT_EQ(view.shows, 1);
+    EXPECT_EQ(view.message, "Read device:");
+    EXPECT_FALSE(view.messageError);
+    EXPECT_EQ(view.gaugeValue, link::Link::kGaugeMax);
+
+    // Idle from then on: the monitor is polled and nothing else is asked of the unit.
+    ticks(12);
+    EXPECT_EQ(blockCommands().size(), 6u);
+    EXPECT_EQ(view.monitorReplies, 2);
+    EXPECT_TRUE(link.setRead());
+}
+
+TEST_F(ProtocolTest, ReadWithoutVerifyFailsLikeARead)
+{
+    sim::IdentityBlock identity;
+    identity.readPermission = 0;
+    unitIdentity(identity);
+    link.readWithoutVerify();
+    runToIdle();
+    EXPECT_FALSE(link.setRead());
+    EXPECT_EQ(view.message, "No Reading!");
+    EXPECT_TRUE(view.messageError);
+
+    unitIdentity(sim::IdentityBlock{});
+    link.readWithoutVerify();
+    runToIdle();
+    ASSERT_TRUE(link.setRead());
+    mute = true;
+    link.readWithoutVerify();
+    EXPECT_GT(runToIdle(), 18);
+    EXPECT_FALSE(link.setRead()) << "a silent unit after a good read";
+    EXPECT_EQ(view.message, "Read error!");
+}
+
 TEST_F(ProtocolTest, VerifyAloneComparesBlocksOneToFive)
 {
     link.MenuVerifyClick();

@@ -74,6 +74,7 @@ TEST_F(EngineTest, TemperatureCorrectionsAtThePointThePcMarks)
     p.coolantCelsius = 80;
     engine.hold(p);
     const double warm = state().injection14;
+    // The monitor carries a correction as its change from 100 % in tenths, so 100 % is 0.
     EXPECT_EQ(state().corrections[0], 0);
 
     p.coolantCelsius = 34;
@@ -90,6 +91,8 @@ TEST_F(EngineTest, TemperatureCorrectionsAtThePointThePcMarks)
     p.airCelsius = 4;
     engine.hold(p);
     EXPECT_NEAR(state().injection14, warm * 1.50 * 0.80, 1.5);
+    // 80 % of the air curve: a correction below 100 % is sent as a negative 16-bit two's
+    // complement number, -20.0 % here.
     EXPECT_EQ(static_cast<std::int16_t>(state().corrections[1]), -200);
 }
 

@@ -32,6 +32,8 @@ TEST(MonitorReply, EncodesLowByteFirstAndClampsOffsetValues)
     s.testValues[7] = 0xBEEF;
     s.coolantCelsius = -40;
     s.airCelsius = -150; // clamped: wrapped it would read as a hot engine
+    // A correction below 100 % is sent as a negative 16-bit two's complement number: -2.5 %
+    // and -0.1 % here.
     s.corrections = {-25, 0, 1000, -1};
     s.supplyCorrectionUs = -200;
     const link::Frame f = buildMonitorReply(s);
@@ -42,7 +44,7 @@ TEST(MonitorReply, EncodesLowByteFirstAndClampsOffsetValues)
     EXPECT_EQ(f[monitor::kAir], 0);
     EXPECT_EQ(static_cast<std::int16_t>(word(f, monitor::kCorrections)), -25);
     EXPECT_EQ(word(f, monitor::kCorrections + 6), 0xFFFF);
-    EXPECT_EQ(word(f, monitor::kSupplyCorrection), 800);
+    EXPECT_EQ(word(f, monitor::kSupplyCorrection), 800); // -200 us, sent offset by 1000
     s.coolantCelsius = 200;
     EXPECT_EQ(buildMonitorReply(s)[monitor::kCoolant], 255);
 }

@@ -1,5 +1,7 @@
 #include "sim/unit_options.h"
 
+#include "sim/block_store.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -113,6 +115,22 @@ TEST(UnitOptions, BadCommandLinesAreRefusedNamingTheOption)
         const ParsedOptions p = parse(args);
         EXPECT_FALSE(p.ok()) << args[0] << " " << (args.size() > 1 ? args[1] : "");
         EXPECT_NE(p.error.find(args[0].substr(0, 6)), std::string::npos) << p.error;
+    }
+}
+
+TEST(UnitOptions, LoadModeHelpNamesTheDefaultTheEngineKeeps)
+{
+    const std::string usage = unitUsage();
+    const auto entry = usage.find("--load-mode");
+    ASSERT_NE(entry, std::string::npos);
+    const std::string help = usage.substr(entry, usage.find("\nLambda:", entry) - entry);
+    EXPECT_NE(help.find("by default the throttle"), std::string::npos) << help;
+
+    const Engine engine = parse({"--rpm", "3000", "--tps", "20"}).options.engine.makeEngine();
+    DeviceImage image = BlockStore::defaultImage();
+    for (std::uint8_t mode = 0; mode < 4; ++mode) {
+        image[layout::kTpsMode] = mode;
+        EXPECT_TRUE(engine.state(image).loadMode) << "TP mode " << int(mode);
     }
 }
 
