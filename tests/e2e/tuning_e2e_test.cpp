@@ -142,10 +142,15 @@ TEST_F(TuningLoopTest, PagesThatDoNotMatchChangeNothing)
     start(sim::LoadMode::IntakePressure);
     unit->setRequirement(sim::FuelMap::Iap, kCell, 106);
     const DeviceImage before = window->image();
+    // Long enough on each page for the tuning step to have written several times over.
+    const auto waitTicks = [&](quint64 ticks) {
+        const quint64 until = window->tickCount() + ticks;
+        return QTest::qWaitFor([&] { return window->tickCount() >= until; }, 10000);
+    };
     switchOn(link::Link::kTp14Page); // a TP page while the unit runs on the IAP map
-    QTest::qWait(2500);
+    ASSERT_TRUE(waitTicks(45));
     pages()->setCurrentIndex(0); // not a map page at all
-    QTest::qWait(1500);
+    ASSERT_TRUE(waitTicks(27));
     EXPECT_EQ(window->image(), before);
     for (std::uint8_t block : {0x03, 0x04, 0x05})
         EXPECT_EQ(unit->counters().perCommand[block], 0u) << int(block);

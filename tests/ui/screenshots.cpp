@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdlib>
@@ -16,6 +17,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Pictures of a fresh start: the user's own settings are neither read nor written.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(dir);
     QStringList args;
