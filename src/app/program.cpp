@@ -17,8 +17,9 @@ namespace velmora::app {
 int runProgram(int &argc, char **argv, const WindowShown &shown)
 {
     Application app(argc, argv);
+    // No display name: the X11 platform would append it to the window's title, which must read
+    // exactly as the language's caption.
     QApplication::setApplicationName(QStringLiteral("velmora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmora 05"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
 
     const auto options = parseCommandLine(QApplication::arguments());
