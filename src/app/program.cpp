@@ -6,6 +6,7 @@
 #include "sim/engine_options.h"
 #include "sim/pty_unit.h"
 #include "ui/dialogs.h"
+#include "ui/logo.h"
 #include "ui/tformhlav.h"
 
 #include <cstdio>
@@ -21,6 +22,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     // exactly as the language's caption.
     QApplication::setApplicationName(QStringLiteral("velmora"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setWindowIcon(ui::logoIcon());
 
     const auto options = parseCommandLine(QApplication::arguments());
     if (options.help) {

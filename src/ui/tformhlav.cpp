@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "gauge.h"
+#include "logo.h"
 #include "texts.h"
 #include "up_down.h"
 
@@ -41,6 +42,7 @@ TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *pa
 {
     setObjectName(QStringLiteral("FormHlav"));
     setWindowTitle(QStringLiteral("Programming of Velmora 05"));
+    setWindowIcon(logoIcon());
 
     m_grid = std::make_unique<Grid>(this);
     buildMenus();

@@ -1,5 +1,6 @@
-// The window as a desktop shows it: on an X server of the test's own. Each test makes its own
-// application for the platform it needs.
+// The window as a desktop shows it: on an X server of the test's own, and on screens of
+// different pixel ratios. Each test makes its own application for the platform it needs.
+#include "fake_dialogs.h"
 #include "virtual_x_server.h"
 
 #include "app/program.h"
@@ -7,12 +8,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -62,6 +69,18 @@ std::vector<std::uint8_t> windowProperty(xcb_connection_t *x, xcb_window_t windo
     return value;
 }
 
+// The sizes in _NET_WM_ICON: width, height and the pixels, one image after the other.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> iconSizes(const std::vector<std::uint8_t> &v)
+{
+    std::vector<std::uint32_t> words(v.size() / 4);
+    std::memcpy(words.data(), v.data(), words.size() * 4);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> sizes;
+    for (std::size_t i = 0; i + 2 <= words.size();) {
+        sizes.emplace_back(words[i], words[i + 1]);
+        i += 2 + std::size_t{words[i]} * words[i + 1];
+    }
+    return sizes;
+}
 #endif
 
 } // namespace
@@ -84,6 +103,7 @@ TEST(DesktopWindow, TitleUnderXIsExactlyTheCaptionOfEachLanguage)
     const std::string czech = "Programování jednotky Velmora 05";
     const std::string german = "Programmierung der Velmora 05 Zündbox";
     std::vector<std::string> titles;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> icons;
     char program[] = "velmora";
     char language[] = "ENGLISH";
     char *argv[] = {program, language, nullptr};
@@ -101,10 +121,63 @@ TEST(DesktopWindow, TitleUnderXIsExactlyTheCaptionOfEachLanguage)
             window.findChild<QAction *>(QString::fromLatin1(item))->trigger();
             titles.push_back(title());
         }
+        icons = iconSizes(windowProperty(x, id, "_NET_WM_ICON"));
         xcb_disconnect(x);
         QTimer::singleShot(0, &window, &QWidget::close);
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(titles, (std::vector<std::string>{english, czech, german, english}));
+    // The window manager gets the icon drawn at each size, up to 256 pixels.
+    for (std::uint32_t side : {16u, 32u, 64u, 256u})
+        EXPECT_NE(std::find(icons.begin(), icons.end(), std::make_pair(side, side)), icons.end())
+            << side;
 #endif
+}
+
+TEST(DesktopWindow, LogoIsDrawnAtThePixelRatioOfTheWindowsScreen)
+{
+    QTemporaryDir config;
+    useOwnSettings(config, "");
+    const QString screens = config.filePath(QStringLiteral("screens.json"));
+    std::ofstream(screens.toStdString())
+        << R"({"screens": [{"name": "plain", "x": 0, "y": 0, "width": 1280, "height": 1024},
+                           {"name": "sharp", "x": 1280, "y": 0, "width": 1280, "height": 1024,
+                            "dpr": 2}]})";
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toLocal8Bit());
+    char program[] = "desktop_tests";
+    char *argv[] = {program, nullptr};
+    int argc = 1;
+    QApplication app(argc, argv);
+    ASSERT_EQ(QGuiApplication::screens().size(), 2);
+
+    test::FakeDialogs dialogs;
+    ui::TFormHlav window(dialogs, {});
+    window.show();
+    auto *logo = window.findChild<QLabel *>(QStringLiteral("ImageLogo"));
+    ASSERT_NE(logo, nullptr);
+    const auto drawnAt = [&](qreal ratio) {
+        return QTest::qWaitFor(
+            [&] {
+                return window.devicePixelRatioF() == ratio &&
+                       logo->pixmap().devicePixelRatio() == ratio;
+            },
+            5000);
+    };
+    const auto moveTo = [&](int screen) {
+        QScreen *target = QGuiApplication::screens().at(screen);
+        window.windowHandle()->setScreen(target);
+        window.move(target->geometry().topLeft() + QPoint(40, 40));
+    };
+    EXPECT_TRUE(drawnAt(1));
+    EXPECT_EQ(logo->pixmap().size(), QSize(234, 103));
+
+    moveTo(1);
+    EXPECT_TRUE(drawnAt(2)) << window.devicePixelRatioF();
+    EXPECT_EQ(logo->pixmap().size(), QSize(468, 206)); // every screen pixel drawn
+    EXPECT_EQ(logo->size(), QSize(234, 103));          // at the same size in the layout
+
+    moveTo(0);
+    EXPECT_TRUE(drawnAt(1));
+    EXPECT_EQ(logo->pixmap().size(), QSize(234, 103));
+    window.close();
 }
