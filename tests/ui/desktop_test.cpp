@@ -48,8 +48,7 @@ void useOwnSettings(const QTemporaryDir &config, const std::string &settings)
 
 #ifdef VELMORA_HAVE_XCB
 // A property of a window as the X server holds it.
-std::vector<std::uint8_t> windowProperty(xcb_connection_t *x, xcb_window_t window,
-                                         const char *name)
+std::vector<std::uint8_t> windowProperty(xcb_connection_t *x, xcb_window_t window, const char *name)
 {
     const std::string atomName(name);
     xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(

@@ -24,8 +24,8 @@ int sharpestEdge(const QImage &picture)
             const QRgb a = image.pixel(x - 1, y);
             const QRgb b = image.pixel(x, y);
             for (int shift : {0, 8, 16, 24})
-                sharpest = std::max(sharpest, std::abs(int((a >> shift) & 0xff) -
-                                                       int((b >> shift) & 0xff)));
+                sharpest = std::max(sharpest,
+                                    std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)));
         }
     }
     return sharpest;
@@ -61,6 +61,5 @@ TEST_F(WindowTest, WindowCarriesTheLogoIcon)
     open();
     const QIcon icon = window->windowIcon();
     EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
-    EXPECT_EQ(icon.pixmap(QSize(64, 64)).toImage(),
-              ui::logoIcon().pixmap(QSize(64, 64)).toImage());
+    EXPECT_EQ(icon.pixmap(QSize(64, 64)).toImage(), ui::logoIcon().pixmap(QSize(64, 64)).toImage());
 }

@@ -42,8 +42,9 @@ public:
         posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const char *argv[] = {program.c_str(), "-displayfd", "3",   "-nolisten", "tcp",
-                              "-screen",       "0",          "1280x1024x24", nullptr};
+        const char *argv[] = {program.c_str(), "-displayfd", "3", "-nolisten",
+                              "tcp",           "-screen",    "0", "1280x1024x24",
+                              nullptr};
         const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr,
                                         const_cast<char **>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);
