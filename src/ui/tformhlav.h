@@ -11,9 +11,11 @@
 #include "model/parameter_set.h"
 
 #include <QMainWindow>
+#include <QRect>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -138,6 +140,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -191,6 +194,7 @@ private:
     bool m_testFlag = false;
     QString m_rememberedPath;
     bool m_closed = false;
+    std::optional<QRect> m_normalAtStart; // started maximised and not normal since
     bool m_alive = true; // false once destruction has begun: late focus events run nothing
     QTimer *m_timer = nullptr;
     quint64 m_ticks = 0;
