@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
+#include "app/signal_closer.h"
 #include "link/port_names.h"
 #include "sim/engine_options.h"
 #include "sim/pty_unit.h"
@@ -34,6 +35,10 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
         return 0;
     }
 
+    // From here on kill, Ctrl+C and the end of the session close the window as its close button
+    // does, also while a message box of the start-up is open.
+    SignalCloser closer;
+
     // In demo mode every COM port leads to a simulated unit on a pseudo-terminal of our own.
     std::unique_ptr<sim::PtyUnit> demoUnit;
     if (options.demo) {
@@ -53,6 +58,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     try {
         ui::TFormHlav window(dialogs, options.arguments);
         window.show();
+        closer.setWindow(&window);
         if (shown)
             shown(window);
         return app.exec();
