@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include <fcntl.h>
@@ -26,11 +24,6 @@ public:
 
     VirtualXServer()
     {
-        const std::string program = findInPath("Xvfb");
-        if (program.empty()) {
-            m_failure = "Xvfb is not installed";
-            return;
-        }
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) {
             m_failure = "no pipe";
@@ -42,16 +35,15 @@ public:
         posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const char *argv[] = {program.c_str(), "-displayfd", "3", "-nolisten",
-                              "tcp",           "-screen",    "0", "1280x1024x24",
-                              nullptr};
-        const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr,
-                                        const_cast<char **>(argv), environ);
+        const char *argv[] = {"Xvfb", "-displayfd",   "3",    "-nolisten", "tcp", "-screen",
+                              "0",    "1280x1024x24", nullptr};
+        const int spawned =
+            posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, const_cast<char **>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(fds[1]);
         if (spawned != 0) {
             m_pid = -1;
-            m_failure = "Xvfb did not start";
+            m_failure = spawned == ENOENT ? "Xvfb is not installed" : "Xvfb did not start";
         } else {
             readDisplay(fds[0]);
         }
@@ -74,22 +66,6 @@ public:
     const std::string &failure() const { return m_failure; }
 
 private:
-    static std::string findInPath(const std::string &name)
-    {
-        const char *path = std::getenv("PATH");
-        std::string folders = path ? path : "/usr/bin:/bin";
-        std::size_t start = 0;
-        while (start <= folders.size()) {
-            const std::size_t end = std::min(folders.find(':', start), folders.size());
-            const std::filesystem::path candidate =
-                std::filesystem::path(folders.substr(start, end - start)) / name;
-            if (end > start && ::access(candidate.c_str(), X_OK) == 0)
-                return candidate.string();
-            start = end + 1;
-        }
-        return {};
-    }
-
     void readDisplay(int fd)
     {
         const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
