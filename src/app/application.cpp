@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "ui/dialogs.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -26,7 +28,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
 
 void Application::showException(const QString &what)
 {
-    QMessageBox::critical(nullptr, applicationDisplayName(), what);
+    QMessageBox::critical(nullptr, ui::boxTitle(), what);
 }
 
 } // namespace velmora::app

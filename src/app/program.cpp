@@ -2,10 +2,12 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
+#include "app/signal_closer.h"
 #include "link/port_names.h"
 #include "sim/engine_options.h"
 #include "sim/pty_unit.h"
 #include "ui/dialogs.h"
+#include "ui/logo.h"
 #include "ui/tformhlav.h"
 
 #include <cstdio>
@@ -17,9 +19,11 @@ namespace velmora::app {
 int runProgram(int &argc, char **argv, const WindowShown &shown)
 {
     Application app(argc, argv);
+    // No display name: the X11 platform would append it to the window's title, which must read
+    // exactly as the language's caption.
     QApplication::setApplicationName(QStringLiteral("velmora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmora 05"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setWindowIcon(ui::logoIcon());
 
     const auto options = parseCommandLine(QApplication::arguments());
     if (options.help) {
@@ -30,6 +34,10 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
         std::printf("velmora %s\n", qPrintable(QApplication::applicationVersion()));
         return 0;
     }
+
+    // From here on kill, Ctrl+C and the end of the session close the window as its close button
+    // does, also while a message box of the start-up is open.
+    SignalCloser closer;
 
     // In demo mode every COM port leads to a simulated unit on a pseudo-terminal of our own.
     std::unique_ptr<sim::PtyUnit> demoUnit;
@@ -50,6 +58,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     try {
         ui::TFormHlav window(dialogs, options.arguments);
         window.show();
+        closer.setWindow(&window);
         if (shown)
             shown(window);
         return app.exec();

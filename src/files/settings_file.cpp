@@ -195,6 +195,15 @@ void SettingsFile::setValue(std::string_view section, std::string_view key, std:
     s->lines.insert(at, Line{std::move(text), std::string(key), std::string(trimmed(value))});
 }
 
+void SettingsFile::remove(std::string_view section, std::string_view key)
+{
+    Section *s = findSection(trimmed(section));
+    key = trimmed(key);
+    if (!s || key.empty()) // lines without a key are comments and blanks, never a key's
+        return;
+    std::erase_if(s->lines, [key](const Line &line) { return sameName(line.key, key); });
+}
+
 std::string SettingsFile::text() const
 {
     std::string out = m_bom;

@@ -29,6 +29,10 @@ public:
     // Line breaks in the value become blanks, and surrounding blanks are lost on reading back.
     void setValue(std::string_view section, std::string_view key, std::string value);
 
+    // Takes out every line of the key in the section (several equal names included, so none of
+    // them shows through); the rest of the file stays as it was.
+    void remove(std::string_view section, std::string_view key);
+
     // The file's text with LF line ends.
     std::string text() const;
     // Creates missing parent folders; false when the file cannot be written.

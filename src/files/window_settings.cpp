@@ -16,6 +16,7 @@ constexpr const char *kLanguage = "Language";
 constexpr const char *kFile = "File";
 constexpr const char *kIniDir = "IniDir";
 constexpr const char *kPage = "PageControl1->ActivePageIndex";
+constexpr const char *kMaximized = "Maximized"; // after the others, and only when it is 1
 
 struct BoxKey {
     const char *key;
@@ -51,6 +52,8 @@ void readWindowSettings(const SettingsFile &file, WindowSettings &s)
     for (const BoxKey &b : kBoxes)
         if (auto v = number(b.key))
             s.*b.box = *v != 0;
+    if (auto v = number(kMaximized))
+        s.maximized = *v != 0;
 }
 
 void writeWindowSettings(SettingsFile &file, const WindowSettings &s)
@@ -69,6 +72,10 @@ void writeWindowSettings(SettingsFile &file, const WindowSettings &s)
     put(kPage, s.page);
     for (const BoxKey &b : kBoxes)
         put(b.key, s.*b.box ? 1 : 0);
+    // Taken out first, so that the key follows the fifteen wherever an older file had it.
+    file.remove(kWindowSection, kMaximized);
+    if (s.maximized)
+        put(kMaximized, 1);
 }
 
 std::filesystem::path parameterImagePath(const std::filesystem::path &settingsPath)

@@ -26,6 +26,8 @@ struct WindowSettings {
     bool tp23All = false;
     bool iapAll = false;
     bool servoAll = false;
+    // Closed maximised; the four geometry values are then those of the normal window.
+    bool maximized = false;
 };
 
 inline constexpr const char *kWindowSection = "FORM_HLAV";
@@ -33,7 +35,8 @@ inline constexpr const char *kWindowSection = "FORM_HLAV";
 // Reads the keys found over `settings`, whose values stand for what is missing; a value that is
 // not a number counts as missing. Port and language keep their low 8 bits.
 void readWindowSettings(const SettingsFile &file, WindowSettings &settings);
-// Writes the fifteen keys in their order; keys and sections it does not know stay as they are.
+// Writes the fifteen keys in their order, then Maximized=1 for a maximised window only; a normal
+// window leaves no Maximized key. Keys and sections it does not know stay as they are.
 void writeWindowSettings(SettingsFile &file, const WindowSettings &settings);
 
 // The files kept beside the settings file.

@@ -10,10 +10,15 @@
 
 namespace velmora::ui {
 
+QString boxTitle()
+{
+    return QStringLiteral("Velmora 05");
+}
+
 Dialogs::Answer MessageBoxDialogs::askYesNoCancel(QWidget *parent, const QString &text)
 {
     const auto button = QMessageBox::question(
-        parent, QApplication::applicationDisplayName(), text,
+        parent, boxTitle(), text,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     switch (button) {
     case QMessageBox::Yes:
@@ -27,7 +32,7 @@ Dialogs::Answer MessageBoxDialogs::askYesNoCancel(QWidget *parent, const QString
 
 void MessageBoxDialogs::inform(QWidget *parent, const QString &text)
 {
-    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+    QMessageBox::information(parent, boxTitle(), text);
 }
 
 } // namespace velmora::ui
@@ -36,7 +41,7 @@ namespace velmora::ui {
 
 void MessageBoxDialogs::notify(QWidget *parent, const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::Information, QApplication::applicationDisplayName(),
+    auto *box = new QMessageBox(QMessageBox::Information, boxTitle(),
                                 text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);

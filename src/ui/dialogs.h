@@ -8,6 +8,11 @@ class QWidget;
 
 namespace velmora::ui {
 
+// The title of every message box: the program's name, which reads the same in every language.
+// It is not the application's display name, which the X11 platform would append to every
+// window title.
+QString boxTitle();
+
 // Every modal box the window opens goes through here, so tests can answer without a real dialog.
 class Dialogs {
 public:

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "gauge.h"
 #include "tab_order.h"
+#include "logo.h"
 #include "texts.h"
 #include "up_down.h"
 
@@ -41,6 +42,7 @@ TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *pa
 {
     setObjectName(QStringLiteral("FormHlav"));
     setWindowTitle(QStringLiteral("Programming of Velmora 05"));
+    setWindowIcon(logoIcon());
 
     m_grid = std::make_unique<Grid>(this);
     buildMenus();
@@ -368,10 +370,18 @@ const std::pair<bool files::WindowSettings::*, const char *> kKeptBoxes[] = {
 files::WindowSettings TFormHlav::windowSettings() const
 {
     files::WindowSettings s;
-    s.left = x();
-    s.top = y();
-    s.height = height();
-    s.width = width();
+    // A maximised window keeps the place and size it goes back to: the frame's corner, as move()
+    // takes it, and the inside's size.
+    s.maximized = isMaximized();
+    QRect normal(pos(), size());
+    if (s.maximized && m_normalAtStart)
+        normal = *m_normalAtStart;
+    else if (s.maximized)
+        normal = normalGeometry().translated(pos() - geometry().topLeft());
+    s.left = normal.x();
+    s.top = normal.y();
+    s.height = normal.height();
+    s.width = normal.width();
     s.comPort = m_held.comPort;
     s.language = m_held.language;
     s.file = m_file2->text().toStdString();
@@ -391,6 +401,13 @@ void TFormHlav::loadSettings()
     move(static_cast<int>(*s.left), static_cast<int>(*s.top));
     resize(static_cast<int>(s.width), static_cast<int>(s.height));
     keepReachable();
+    // Shown maximised; the place and size above stay its normal ones. They are kept as read
+    // until the window is first normal: before it has been shown, Qt's normal geometry does not
+    // know the frame.
+    if (s.maximized) {
+        m_normalAtStart = QRect(pos(), size());
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
     m_held.comPort = s.comPort;
     m_held.language = s.language;
     m_file2->setText(QString::fromStdString(s.file));
@@ -476,6 +493,13 @@ void TFormHlav::closeEvent(QCloseEvent *event)
         FormClose();
     }
     event->accept();
+}
+
+void TFormHlav::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange && !isMaximized())
+        m_normalAtStart.reset();
+    QMainWindow::changeEvent(event);
 }
 
 void TFormHlav::showEvent(QShowEvent *event)

@@ -11,9 +11,11 @@
 #include "model/parameter_set.h"
 
 #include <QMainWindow>
+#include <QRect>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -144,6 +146,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -202,6 +205,7 @@ private:
     bool m_testFlag = false;
     QString m_rememberedPath;
     bool m_closed = false;
+    std::optional<QRect> m_normalAtStart; // started maximised and not normal since
     bool m_alive = true; // false once destruction has begun: late focus events run nothing
     int m_stepDepth = 0;  // take-over and show steps in progress
     QTimer *m_timer = nullptr;

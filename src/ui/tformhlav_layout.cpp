@@ -5,6 +5,7 @@
 #include "arrow_buttons.h"
 #include "controls.h"
 #include "gauge.h"
+#include "logo.h"
 #include "up_down.h"
 
 #include "model/parameter_set.h"
@@ -15,7 +16,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
@@ -91,34 +91,6 @@ ArrowButtons *spinButton(QWidget *parent, const QString &name)
     s->setFixedSize(15, 22);
     s->setEnabled(false);
     return s;
-}
-
-QPixmap logoPicture()
-{
-    QPixmap pixmap(234, 103);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient fill(0, 0, 234, 103);
-    fill.setColorAt(0, QColor(0x12, 0x2a, 0x4c));
-    fill.setColorAt(1, QColor(0x2f, 0x6d, 0xb5));
-    p.setBrush(fill);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(1, 1, 232, 101), 14, 14);
-    p.setPen(QPen(QColor(0xff, 0xb0, 0x20), 4));
-    p.drawArc(QRectF(14, 18, 66, 66), 210 * 16, -240 * 16);
-    p.drawLine(QPointF(47, 51), QPointF(70, 32));
-    QFont big(QStringLiteral("DejaVu Sans"), 17, QFont::Bold);
-    p.setFont(big);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(88, 16, 140, 40), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("VELMORA"));
-    QFont small(QStringLiteral("DejaVu Sans"), 12);
-    p.setFont(small);
-    p.setPen(QColor(0xff, 0xb0, 0x20));
-    p.drawText(QRectF(88, 54, 140, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("05 ignition"));
-    return pixmap;
 }
 
 QColor desktopColour()
@@ -711,9 +683,7 @@ QWidget *TFormHlav::buildLowerArea()
     messageRow->addStretch(1);
     layout->addLayout(messageRow, 0, 0, 1, 2);
 
-    auto *logo = make<QLabel>(area, QStringLiteral("ImageLogo"));
-    logo->setPixmap(logoPicture());
-    logo->setFixedSize(234, 103);
+    auto *logo = make<LogoLabel>(area, QStringLiteral("ImageLogo"));
     layout->addWidget(logo, 1, 0, 2, 1);
 
     auto *state = new QVBoxLayout;

@@ -199,6 +199,22 @@ TEST(SettingsFileSetValue, LineBreaksInAValueCannotAddLines)
     EXPECT_EQ(SettingsFile::fromText(file.text()).value("A", "x"), "1 [B]  y=2");
 }
 
+TEST(SettingsFileRemove, TakesOutEveryLineOfTheKeyInItsSectionOnly)
+{
+    const std::string before = "; head\n[A]\nkeep=1\nGone=1\n; gone=comment\n\ngone = 2\n"
+                               "[B]\ngone=3\n";
+    SettingsFile file = SettingsFile::fromText(before);
+    file.remove("a", "gone");
+    EXPECT_EQ(file.value("A", "gone"), std::nullopt); // the later duplicate does not show
+    EXPECT_EQ(file.text(), "; head\n[A]\nkeep=1\n; gone=comment\n\n[B]\ngone=3\n");
+
+    // An empty key would match the comments and blanks; a missing section changes nothing.
+    const std::string after = file.text();
+    file.remove("A", "");
+    file.remove("C", "keep");
+    EXPECT_EQ(file.text(), after);
+}
+
 TEST(SettingsFileDisk, MissingOrUnreadableFilesLoadEmpty)
 {
     TempFolder folder;

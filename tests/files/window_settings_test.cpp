@@ -53,6 +53,42 @@ TEST(WindowSettings, MissingOrBadValuesKeepTheDefaults)
     EXPECT_FALSE(s.top.has_value());
 }
 
+TEST(WindowSettings, MaximizedFollowsTheFifteenKeysOnlyWhileItIsOne)
+{
+    const std::string fifteen =
+        "[FORM_HLAV]\nLeft=0\nTop=0\nHeight=825\nWidth=973\nComPort=1\nLanguage=0\nFile=\n"
+        "IniDir=\nPageControl1->ActivePageIndex=0\nCheckBoxExtMonitor->Checked=0\n"
+        "CheckBoxIgnAll->Checked=0\nCheckBoxJetTpsAll->Checked=0\n"
+        "CheckBoxJetTpsAlli->Checked=0\nCheckBoxJetIapAll->Checked=0\n"
+        "CheckBoxPrivAll->Checked=0\n";
+    WindowSettings s;
+    s.left = 0;
+    s.top = 0;
+    // A hand-edited file may hold the key anywhere in the section.
+    SettingsFile file = SettingsFile::fromText("[FORM_HLAV]\nmaximized=1\n[PORTS]\nCOM1=/dev/x\n");
+    WindowSettings read;
+    readWindowSettings(file, read);
+    EXPECT_TRUE(read.maximized);
+
+    s.maximized = true;
+    writeWindowSettings(file, s);
+    EXPECT_EQ(file.text(), fifteen + "Maximized=1\n[PORTS]\nCOM1=/dev/x\n");
+
+    s.maximized = false;
+    writeWindowSettings(file, s);
+    EXPECT_EQ(file.text(), fifteen + "[PORTS]\nCOM1=/dev/x\n");
+    WindowSettings again;
+    readWindowSettings(file, again);
+    EXPECT_FALSE(again.maximized);
+
+    for (const char *value : {"0", "", "yes"}) {
+        WindowSettings other;
+        readWindowSettings(SettingsFile::fromText(std::string("[FORM_HLAV]\nMaximized=") + value),
+                           other);
+        EXPECT_FALSE(other.maximized) << value;
+    }
+}
+
 TEST(WindowSettings, TestSwitchNeedsTheExactWord)
 {
     velmora::test::TempFolder folder;

@@ -161,3 +161,46 @@ TEST_F(SettingsWindowTest, CloseWritesThroughLinksAndPassesOverReadOnlyFilesSile
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "locked");
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
+
+TEST_F(SettingsWindowTest, SavedSizeAndPlaceAreTheWindowsAtStart)
+{
+    writeSettings("[FORM_HLAV]\r\nLeft=37\r\nTop=45\r\nHeight=700\r\nWidth=1010\r\n");
+    openShown();
+    EXPECT_EQ(window->pos(), QPoint(37, 45));
+    EXPECT_EQ(window->size(), QSize(1010, 700));
+}
+
+TEST_F(SettingsWindowTest, MaximizedWindowComesBackMaximizedOverItsNormalGeometry)
+{
+    const std::string geometry = "Left=40\nTop=30\nHeight=700\nWidth=1010\n";
+    const std::string boxes = "CheckBoxJetIapAll->Checked=0\nCheckBoxPrivAll->Checked=0\n";
+    writeSettings("[FORM_HLAV]\n" + geometry + "Maximized=1\n");
+    openShown();
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_NE(window->size(), QSize(1010, 700));
+    EXPECT_EQ(window->normalGeometry().size(), QSize(1010, 700));
+    window->close();
+    std::string text = files::SettingsFile::load(settingsPath()).text();
+    EXPECT_NE(text.find(geometry), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with(boxes + "Maximized=1\n")) << text;
+
+    // Made normal again, it takes its old place and size and closes with the fifteen keys.
+    openShown();
+    ASSERT_TRUE(window->isMaximized());
+    window->showNormal();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->size() == QSize(1010, 700); }, 5000));
+    EXPECT_EQ(window->pos(), QPoint(40, 30));
+    window->close();
+    text = files::SettingsFile::load(settingsPath()).text();
+    EXPECT_NE(text.find(geometry), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with(boxes)) << text;
+
+    // Maximised by the user rather than by the file.
+    openShown();
+    window->showMaximized();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->size() != QSize(1010, 700); }, 5000));
+    window->close();
+    text = files::SettingsFile::load(settingsPath()).text();
+    EXPECT_NE(text.find(geometry), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("Maximized=1\n")) << text;
+}

@@ -293,6 +293,30 @@ TEST(CommandLine, OwnOptionsAreTakenOutAndUnknownOnesKept)
         app::parseCommandLine({QStringLiteral("velmora"), QStringLiteral("--version")}).version);
 }
 
+TEST_F(WindowTest, LanguageWordIsTheFirstWordLeftByTheProgramsOwnOptions)
+{
+    const std::pair<QStringList, int> cases[] = {
+        // An unknown option is a word like any other, and it comes first.
+        {{QStringLiteral("--bogus"), QStringLiteral("ENGLISH")}, 0},
+        {{QStringLiteral("--demo"), QStringLiteral("ENGLISH")}, 1},
+        {{QStringLiteral("--demo"), QStringLiteral("-h"), QStringLiteral("DEUTSCH")}, 2},
+        {{QStringLiteral("DEUTSCH"), QStringLiteral("--demo")}, 2},
+        {{QStringLiteral("--demo"), QStringLiteral("--bogus"), QStringLiteral("DEUTSCH")}, 0},
+    };
+    for (const auto &[words, language] : cases) {
+        const app::CommandLine cl =
+            app::parseCommandLine(QStringList{QStringLiteral("velmora")} + words);
+        open(cl.arguments);
+        EXPECT_EQ(window->language(), language) << words.join(QLatin1Char(' ')).toStdString();
+    }
+    const app::CommandLine demo = app::parseCommandLine(
+        {QStringLiteral("velmora"), QStringLiteral("--demo"), QStringLiteral("ENGLISH")});
+    EXPECT_TRUE(demo.demo);
+    EXPECT_EQ(demo.arguments, QStringList{QStringLiteral("ENGLISH")});
+    open(demo.arguments);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Programming of Velmora 05 unit"));
+}
+
 TEST_F(WindowTest, MonitorColumnBeforeAnyReply)
 {
     open();
