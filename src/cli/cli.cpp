@@ -436,7 +436,7 @@ private:
         const auto params = m_parsed.value("--params");
         const auto base = m_parsed.value("--base");
         if (params && base)
-            return usage("give either --params or --base");
+            return usage("--params and --base exclude each other");
         BuiltImage parameters;
         if (params)
             parameters = buildImage(*params, FileKind::Parameters, std::nullopt);
