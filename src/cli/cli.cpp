@@ -194,8 +194,8 @@ std::optional<FileKind> fileKind(const std::optional<std::string> &word)
 // What one command needs besides the parsed words.
 class Command {
 public:
-    Command(const Parsed &parsed, std::ostream &out, std::ostream &err)
-        : m_parsed(parsed), m_out(out), m_err(err)
+    Command(const Parsed &parsed, std::ostream &out, std::ostream &err, const UnitAccess &access)
+        : m_parsed(parsed), m_out(out), m_err(err), m_access(access)
     {}
 
     int run()
@@ -337,7 +337,7 @@ private:
         if (!path)
             return code;
         DeviceImage image;
-        UnitSession session(image, m_parsed.language);
+        UnitSession session(image, m_parsed.language, m_access);
         if (!openSession(session, *path, code))
             return code;
         if (!session.transact(&link::Link::MenuReadClick, m_err))
@@ -369,7 +369,7 @@ private:
         auto built = build(code);
         if (!built)
             return code;
-        UnitSession session(built->image, m_parsed.language);
+        UnitSession session(built->image, m_parsed.language, m_access);
         if (!openSession(session, *path, code))
             return code;
         if (!session.transact(command, m_err))
@@ -446,7 +446,7 @@ private:
             parameters.image = defaultSet(0);
         if (!parameters)
             return fail(*parameters.error);
-        UnitSession session(parameters.image, m_parsed.language, extended);
+        UnitSession session(parameters.image, m_parsed.language, m_access, extended);
         if (!openSession(session, *path, code))
             return code;
         if (!params && !base)
@@ -462,7 +462,7 @@ private:
             if (session.view().monitorCount() != seen) {
                 seen = session.view().monitorCount();
                 silent = false;
-                printer.print(session.view().display(), std::chrono::system_clock::now());
+                printer.print(session.view().display(), session.now());
                 ++printed;
             } else if (!silent && session.link().noReplyTicks() >= link::Link::kNoReplyTicks) {
                 silent = true;
@@ -476,6 +476,7 @@ private:
     const Parsed &m_parsed;
     std::ostream &m_out;
     std::ostream &m_err;
+    const UnitAccess &m_access;
 };
 
 } // namespace
@@ -488,6 +489,12 @@ std::string usageText(const std::string &command)
 
 int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
+    return runCli(args, out, err, serialAccess());
+}
+
+int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
+           const UnitAccess &access)
+{
     Parsed parsed;
     if (const auto problem = parse(args, parsed)) {
         err << "velmora-cli: " << problem->problem << '\n' << usageText(parsed.command);
@@ -497,7 +504,7 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         out << usageText(parsed.command);
         return kExitOk;
     }
-    return Command(parsed, out, err).run();
+    return Command(parsed, out, err, access).run();
 }
 
 } // namespace velmora::cli

@@ -3,33 +3,43 @@
 #include "cli_texts.h"
 #include "link/frame.h"
 #include "link/link_texts.h"
+#include "link/qt_serial_port.h"
 
 #include <QString>
-#include <thread>
 
 namespace velmora::cli {
 
-UnitSession::UnitSession(DeviceImage &image, std::uint8_t language, bool extendedMonitor)
-    : m_view(image, language, extendedMonitor), m_link(image, m_view),
-      m_next(std::chrono::steady_clock::now())
+UnitAccess serialAccess()
+{
+    return {[](const std::string &device) -> std::unique_ptr<link::SerialPort> {
+                auto port = std::make_unique<link::QtSerialPort>();
+                if (!port->open(QString::fromStdString(device)))
+                    return nullptr;
+                return port;
+            },
+            [] { return std::make_unique<SteadyTicks>(); }};
+}
+
+UnitSession::UnitSession(DeviceImage &image, std::uint8_t language, const UnitAccess &access,
+                         bool extendedMonitor)
+    : m_openPort(access.openPort), m_ticks(access.makeTicks()),
+      m_view(image, language, extendedMonitor), m_link(image, m_view)
 {}
 
 bool UnitSession::open(const std::string &device)
 {
-    if (!m_port.open(QString::fromStdString(device)))
+    auto port = m_openPort(device);
+    if (!port)
         return false;
-    m_link.setPort(&m_port);
-    m_next = std::chrono::steady_clock::now();
+    m_link.setPort(port.get());
+    m_port = std::move(port);
+    m_ticks->restart();
     return true;
 }
 
 void UnitSession::tick()
 {
-    m_next += kTick;
-    const auto now = std::chrono::steady_clock::now();
-    if (m_next < now)
-        m_next = now; // a late tick does not make the next ones come faster
-    std::this_thread::sleep_until(m_next);
+    m_ticks->wait();
     m_link.tick();
 }
 

@@ -2,21 +2,34 @@
 
 #include "link/headless_view.h"
 #include "link/link.h"
-#include "link/qt_serial_port.h"
+#include "tick_source.h"
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 
 namespace velmora::cli {
 
-// The link to one unit, paced by the window's 55 ms tick on a steady clock.
+// Opens the named device; null when it cannot be opened.
+using PortOpener = std::function<std::unique_ptr<link::SerialPort>(const std::string &device)>;
+
+// How the tool reaches a unit and what paces it: the serial ports and the real 55 ms tick in the
+// program, another line and ticks by hand in tests.
+struct UnitAccess {
+    PortOpener openPort;
+    std::function<std::unique_ptr<TickSource>()> makeTicks;
+};
+
+// The serial devices through Qt Serial Port, on the steady 55 ms tick.
+UnitAccess serialAccess();
+
+// The link to one unit, paced by its tick source.
 class UnitSession {
 public:
-    static constexpr std::chrono::milliseconds kTick{55};
-
-    UnitSession(DeviceImage &image, std::uint8_t language, bool extendedMonitor = false);
+    UnitSession(DeviceImage &image, std::uint8_t language, const UnitAccess &access,
+                bool extendedMonitor = false);
 
     // False when the device cannot be opened.
     bool open(const std::string &device);
@@ -31,6 +44,8 @@ public:
     bool readSet(std::ostream &progress);
     // The text that tells why the last transaction failed.
     std::string failureText() const;
+    // The wall-clock time of the tick just run.
+    std::chrono::system_clock::time_point now() const { return m_ticks->now(); }
 
     link::Link &link() { return m_link; }
     link::HeadlessView &view() { return m_view; }
@@ -39,10 +54,11 @@ private:
     // Ticks until the transaction started by `start` ends.
     void run(void (link::Link::*start)(), std::ostream &progress);
 
-    link::QtSerialPort m_port;
+    PortOpener m_openPort;
+    std::unique_ptr<TickSource> m_ticks;
+    std::unique_ptr<link::SerialPort> m_port;
     link::HeadlessView m_view;
     link::Link m_link;
-    std::chrono::steady_clock::time_point m_next;
 };
 
 } // namespace velmora::cli

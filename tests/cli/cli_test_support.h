@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli.h"
+#include "cli/unit_session.h"
 
 #include <fstream>
 #include <sstream>
@@ -16,15 +17,21 @@ struct CliRun {
     std::string err;
 };
 
-inline CliRun runTool(const std::vector<std::string> &args)
+inline CliRun runTool(const std::vector<std::string> &args, const cli::UnitAccess &access)
 {
     std::ostringstream out;
     std::ostringstream err;
     CliRun run;
-    run.code = cli::runCli(args, out, err);
+    run.code = cli::runCli(args, out, err, access);
     run.out = out.str();
     run.err = err.str();
     return run;
+}
+
+// Through the serial ports and the real tick, as the program runs.
+inline CliRun runTool(const std::vector<std::string> &args)
+{
+    return runTool(args, cli::serialAccess());
 }
 
 inline std::string fileText(const std::string &path)

@@ -1,5 +1,5 @@
-// The commands that talk to a unit, against the simulated unit on a pseudo-terminal with the
-// real 55 ms tick.
+// The commands that talk to a unit, against the simulated unit's responder on an in-memory line
+// with ticks driven by hand.
 #include "cli_test_support.h"
 
 #include "../files/temp_folder.h"
@@ -10,12 +10,11 @@
 #include "link/link.h"
 #include "model/image_layout.h"
 #include "model/parameter_set.h"
-#include "sim/pty_unit.h"
+#include "memory_unit.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <thread>
 
 using namespace velmora;
 using velmora::test::fileText;
@@ -27,7 +26,11 @@ class CliUnitTest : public ::testing::Test {
 protected:
     void startUnit(const sim::FaultPlan &plan = sim::FaultPlan{.pace = false})
     {
-        unit = std::make_unique<sim::PtyUnit>(sim::BlockStore{}, plan);
+        unit = std::make_unique<velmora::test::MemoryUnit>(plan);
+    }
+    velmora::test::CliRun tool(const std::vector<std::string> &args) const
+    {
+        return unit ? runTool(args, unit->access()) : runTool(args);
     }
     std::string path(const char *name) const { return (folder.path() / name).string(); }
     int countOf(const std::string &text, const std::string &part) const
@@ -39,7 +42,7 @@ protected:
     }
 
     velmora::test::TempFolder folder;
-    std::unique_ptr<sim::PtyUnit> unit;
+    std::unique_ptr<velmora::test::MemoryUnit> unit;
 };
 
 } // namespace
@@ -52,7 +55,7 @@ TEST_F(CliUnitTest, ReadWritesTheUnitsSetAndImage)
     theirs[layout::kLimiter2] = 99;
     unit->setImage(theirs);
 
-    const auto run = runTool({"read", "--device", unit->slavePath(), "-o", path("unit.ign"),
+    const auto run = tool({"read", "--device", unit->device(), "-o", path("unit.ign"),
                               "--image", path("unit.img")});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_TRUE(run.out.empty());
@@ -68,12 +71,12 @@ TEST_F(CliUnitTest, ReadWritesTheUnitsSetAndImage)
     EXPECT_EQ(countOf(run.err, "Verify device: block "), 5);
     EXPECT_NE(run.err.find("Read device: block 6 of 6\n"), std::string::npos);
 
-    const auto toStdout = runTool({"read", "--device", unit->slavePath()});
+    const auto toStdout = tool({"read", "--device", unit->device()});
     ASSERT_EQ(toStdout.code, 0);
     EXPECT_EQ(toStdout.out, files::writeParameterText(expected, false));
 
     // An image file that cannot be created ends the command before the parameter file.
-    const auto blocked = runTool({"read", "--device", unit->slavePath(), "-o", path("late.ign"),
+    const auto blocked = tool({"read", "--device", unit->device(), "-o", path("late.ign"),
                                   "--image", folder.path().string()});
     EXPECT_EQ(blocked.code, 1);
     EXPECT_TRUE(blocked.err.ends_with("\nOpen file error!\n")) << blocked.err;
@@ -90,7 +93,7 @@ TEST_F(CliUnitTest, ProgramThenVerify)
     ASSERT_NE(unit->image()[layout::kAdvance + 1], 17);
     ASSERT_TRUE(files::saveParameterFile(path("mine.ign"), mine, false));
 
-    const auto program = runTool({"program", "--device", unit->slavePath(), path("mine.ign")});
+    const auto program = tool({"program", "--device", unit->device(), path("mine.ign")});
     ASSERT_EQ(program.code, 0) << program.err;
     EXPECT_TRUE(program.out.empty());
     EXPECT_EQ(unit->image()[layout::kAdvance + 1], 17);
@@ -99,14 +102,14 @@ TEST_F(CliUnitTest, ProgramThenVerify)
     EXPECT_NE(program.err.find("Saving: "), std::string::npos);
     EXPECT_EQ(program.err.find("No Connection"), std::string::npos);
 
-    const auto same = runTool({"verify", "--device", unit->slavePath(), path("mine.ign")});
+    const auto same = tool({"verify", "--device", unit->device(), path("mine.ign")});
     EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_TRUE(same.out.empty());
 
     DeviceImage other = mine;
     other[layout::kAdvance + 1] = 18;
     ASSERT_TRUE(files::saveParameterFile(path("other.ign"), other, false));
-    const auto differs = runTool({"verify", "--device", unit->slavePath(), path("other.ign")});
+    const auto differs = tool({"verify", "--device", unit->device(), path("other.ign")});
     EXPECT_EQ(differs.code, 1);
     EXPECT_EQ(differs.err.substr(differs.err.rfind('\n', differs.err.size() - 2) + 1),
               "Verify error!\n");
@@ -120,13 +123,13 @@ TEST_F(CliUnitTest, ProgramRefusedForAModelTheUnitDoesNotTake)
     identity.modelMap = {1 << 3};
     unit->setIdentity(identity);
     const DeviceImage before = unit->image();
-    const auto run = runTool(
-        {"--language", "ENGLISH", "program", "--device", unit->slavePath(), path("m0.ign")});
+    const auto run = tool(
+        {"--language", "ENGLISH", "program", "--device", unit->device(), path("m0.ign")});
     EXPECT_EQ(run.code, 1); // the file is missing yet
     EXPECT_EQ(run.err, "Open file error!\n");
-    ASSERT_EQ(runTool({"defaults", "--model", "0", "-o", path("m0.ign")}).code, 0);
+    ASSERT_EQ(tool({"defaults", "--model", "0", "-o", path("m0.ign")}).code, 0);
 
-    const auto refused = runTool({"program", "--device", unit->slavePath(), path("m0.ign")});
+    const auto refused = tool({"program", "--device", unit->device(), path("m0.ign")});
     EXPECT_EQ(refused.code, 1);
     EXPECT_NE(refused.err.find("These Ignition is not for this type of motorbikes!\n"),
               std::string::npos);
@@ -137,13 +140,13 @@ TEST_F(CliUnitTest, ProgramRefusedForAModelTheUnitDoesNotTake)
 TEST_F(CliUnitTest, SilentUnitGivesReadError)
 {
     startUnit(sim::FaultPlan{.dropEvery = 1, .pace = false});
-    const auto run = runTool({"read", "--device", unit->slavePath(), "-o", path("x.ign")});
+    const auto run = tool({"read", "--device", unit->device(), "-o", path("x.ign")});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.out.empty());
     EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1), "Read error!\n");
     EXPECT_FALSE(std::filesystem::exists(path("x.ign")));
 
-    const auto czech = runTool({"--language", "CESKY", "read", "--device", unit->slavePath()});
+    const auto czech = tool({"--language", "CESKY", "read", "--device", unit->device()});
     EXPECT_EQ(czech.err.substr(czech.err.rfind('\n', czech.err.size() - 2) + 1), "Chyba čtení!\n");
 }
 
@@ -153,7 +156,7 @@ TEST_F(CliUnitTest, ReadRefusedByTheUnit)
     sim::IdentityBlock identity;
     identity.readPermission = 0;
     unit->setIdentity(identity);
-    const auto run = runTool({"read", "--device", unit->slavePath()});
+    const auto run = tool({"read", "--device", unit->device()});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find("No Reading!\n"), std::string::npos);
@@ -161,7 +164,7 @@ TEST_F(CliUnitTest, ReadRefusedByTheUnit)
 
 TEST_F(CliUnitTest, MissingDeviceIsAComOpeningError)
 {
-    const auto run = runTool({"read", "--device", "/nonexistent/velmora-port"});
+    const auto run = tool({"read", "--device", "/nonexistent/velmora-port"});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.err, "Com opening error\n");
     EXPECT_TRUE(run.out.empty());
@@ -170,8 +173,8 @@ TEST_F(CliUnitTest, MissingDeviceIsAComOpeningError)
 TEST_F(CliUnitTest, PortNumberMapsThroughTheEnvironment)
 {
     startUnit();
-    ::setenv("VELMORA_COM7", unit->slavePath().c_str(), 1);
-    const auto run = runTool({"monitor", "--port", "7", "--count", "1"});
+    ::setenv("VELMORA_COM7", unit->device().c_str(), 1);
+    const auto run = tool({"monitor", "--port", "7", "--count", "1"});
     ::unsetenv("VELMORA_COM7");
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out.rfind("RPM = ", 0), 0u);
@@ -180,7 +183,7 @@ TEST_F(CliUnitTest, PortNumberMapsThroughTheEnvironment)
 TEST_F(CliUnitTest, MonitorPrintsOneBlockPerReply)
 {
     startUnit();
-    const auto run = runTool({"monitor", "--device", unit->slavePath(), "--count", "3"});
+    const auto run = tool({"monitor", "--device", unit->device(), "--count", "3"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(countOf(run.out, "RPM = "), 3);
     EXPECT_EQ(countOf(run.out, "\n\n"), 3);
@@ -188,14 +191,14 @@ TEST_F(CliUnitTest, MonitorPrintsOneBlockPerReply)
     EXPECT_EQ(unit->counters().perCommand[link::kMonitorCommand], 3u);
 
     const auto extended =
-        runTool({"monitor", "--device", unit->slavePath(), "--count", "1", "--extended"});
+        tool({"monitor", "--device", unit->device(), "--count", "1", "--extended"});
     EXPECT_EQ(countOf(extended.out, "Number of Programing= "), 1);
 }
 
 TEST_F(CliUnitTest, MonitorCsvHasAHeaderAndARowPerReply)
 {
     startUnit();
-    const auto run = runTool({"monitor", "--device", unit->slavePath(), "--count", "3", "--csv"});
+    const auto run = tool({"monitor", "--device", unit->device(), "--count", "3", "--csv"});
     ASSERT_EQ(run.code, 0) << run.err;
     std::istringstream in(run.out);
     std::vector<std::string> rows;
@@ -235,9 +238,9 @@ protected:
     }
     velmora::test::CliRun monitor(std::vector<std::string> options)
     {
-        std::vector<std::string> args{"monitor", "--device", unit->slavePath(), "--count", "1"};
+        std::vector<std::string> args{"monitor", "--device", unit->device(), "--count", "1"};
         args.insert(args.end(), options.begin(), options.end());
-        return runTool(args);
+        return tool(args);
     }
     std::size_t sent(std::uint8_t command) const { return unit->counters().perCommand[command]; }
 };
@@ -257,7 +260,7 @@ TEST_F(CliMonitorTest, AdvanceIsDecodedAgainstTheChosenParameterSet)
         EXPECT_EQ(sent(block), 1u) << "request " << int(block);
 
     // A parameter file, built as convert builds it: its model's limit.
-    ASSERT_EQ(runTool({"defaults", "--model", "2", "-o", path("m2.ign")}).code, 0);
+    ASSERT_EQ(tool({"defaults", "--model", "2", "-o", path("m2.ign")}).code, 0);
     run = monitor({"--params", path("m2.ign")});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(advance(run), "ADVANCE = 70 [°]");
@@ -275,7 +278,7 @@ TEST_F(CliMonitorTest, AdvanceIsDecodedAgainstTheChosenParameterSet)
 TEST_F(CliMonitorTest, ParametersAndBaseExcludeEachOtherAndMustBeReadable)
 {
     startModel2Unit();
-    ASSERT_EQ(runTool({"defaults", "--model", "2", "-o", path("m2.ign")}).code, 0);
+    ASSERT_EQ(tool({"defaults", "--model", "2", "-o", path("m2.ign")}).code, 0);
     const auto both = monitor({"--params", path("m2.ign"), "--base", path("m2.ign")});
     EXPECT_EQ(both.code, 2);
     EXPECT_NE(both.err.find("Usage: velmora-cli monitor"), std::string::npos) << both.err;
@@ -308,12 +311,15 @@ TEST_F(CliMonitorTest, UnreadableUnitIsNamedOnceAndModelZeroStandsIn)
     unit->setIdentity(identity);
     unit->setFaultPlan(sim::FaultPlan{.silentAfter = 3, .pace = false});
     const std::size_t before = unit->requestsSeen();
-    std::thread recover([&] {
-        if (unit->waitForRequests(before + 3 + link::Link::kMaxSends, std::chrono::seconds(10)))
+    bool recovered = false;
+    unit->onTick = [&] {
+        if (!recovered && unit->requestsSeen() >= before + 3 + link::Link::kMaxSends) {
             unit->setFaultPlan(sim::FaultPlan{.pace = false});
-    });
+            recovered = true;
+        }
+    };
     run = monitor({"--language", "DEUTSCH"});
-    recover.join();
+    EXPECT_TRUE(recovered);
     ASSERT_EQ(run.code, 0) << run.err;
     // The line went silent for longer than the connection indicator waits, which it says next.
     EXPECT_EQ(run.err, "Lesefehler Der Monitor dekodiert mit den Vorgaben von Modell 0.\n"
