@@ -1,0 +1,131 @@
+// The velmora-cli program itself against the simulated unit through a real pseudo-terminal,
+// paced by its real 55 ms tick. The tool's other cases run on an in-memory line with ticks by
+// hand; these prove the line, the tick and the program's own entry.
+#include "../files/temp_folder.h"
+#include "../cli/cli_test_support.h"
+
+#include "files/image_file.h"
+#include "files/parameter_file.h"
+#include "link/frame.h"
+#include "model/image_layout.h"
+#include "model/parameter_set.h"
+#include "sim/pty_unit.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+
+using namespace velmora;
+
+namespace {
+
+class CliEndToEndTest : public ::testing::Test {
+protected:
+    CliEndToEndTest()
+        : unit(std::make_unique<sim::PtyUnit>(sim::BlockStore{}, sim::FaultPlan{.pace = false}))
+    {}
+
+    // One run of the program, waited for up to a deadline.
+    velmora::test::CliRun tool(const QStringList &args,
+                               const QProcessEnvironment &environment =
+                                   QProcessEnvironment::systemEnvironment())
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VELMORA_CLI_PATH), args);
+        velmora::test::CliRun run;
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << "velmora-cli did not finish";
+            return run;
+        }
+        run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = process.readAllStandardOutput().toStdString();
+        run.err = process.readAllStandardError().toStdString();
+        return run;
+    }
+    QString device() const { return QString::fromStdString(unit->slavePath()); }
+    QString path(const char *name) const
+    {
+        return QString::fromStdString((folder.path() / name).string());
+    }
+
+    velmora::test::TempFolder folder;
+    std::unique_ptr<sim::PtyUnit> unit;
+};
+
+} // namespace
+
+TEST_F(CliEndToEndTest, ReadWritesTheUnitsSetAndImage)
+{
+    DeviceImage theirs = unit->image();
+    theirs[layout::kAdvance] = 12;
+    unit->setImage(theirs);
+
+    const auto run = tool({QStringLiteral("read"), QStringLiteral("--device"), device(),
+                           QStringLiteral("-o"), path("unit.ign"), QStringLiteral("--image"),
+                           path("unit.img")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(run.out.empty());
+    DeviceImage expected = theirs;
+    consistencyPass(expected);
+    EXPECT_EQ(velmora::test::fileText(path("unit.ign").toStdString()),
+              files::writeParameterText(expected, false));
+    DeviceImage image;
+    ASSERT_EQ(files::loadImageFile(path("unit.img").toStdString(), image), layout::kImageSize);
+    EXPECT_EQ(image, expected);
+    EXPECT_NE(run.err.find("Read device: block 6 of 6\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Verify device: block 6 of 6\n"), std::string::npos) << run.err;
+}
+
+TEST_F(CliEndToEndTest, ProgramWritesTheUnitAndWaitsForItToSave)
+{
+    unit->setSavingStep(250);
+    DeviceImage mine = unit->image();
+    mine[layout::kAdvance + 1] = 17;
+    consistencyPass(mine);
+    ASSERT_NE(unit->image()[layout::kAdvance + 1], 17);
+    ASSERT_TRUE(files::saveParameterFile(path("mine.ign").toStdString(), mine, false));
+
+    const auto run =
+        tool({QStringLiteral("program"), QStringLiteral("--device"), device(), path("mine.ign")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(unit->image()[layout::kAdvance + 1], 17);
+    EXPECT_EQ(unit->counters().perCommand[0x05], 1u);
+    EXPECT_NE(run.err.find("Program device: block 6 of 6\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Saving: "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("No Connection"), std::string::npos) << run.err;
+    EXPECT_EQ(unit->live().savingCountdown, 0);
+}
+
+TEST_F(CliEndToEndTest, MonitorThroughAPortNumberKeepsTheTick)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VELMORA_COM7"), device());
+    const auto run = tool({QStringLiteral("monitor"), QStringLiteral("--port"), QStringLiteral("7"),
+                           QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--csv")},
+                          environment);
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::istringstream in(run.out);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(in, line);)
+        rows.push_back(line);
+    ASSERT_EQ(rows.size(), 3u) << run.out;
+    EXPECT_EQ(rows[0].rfind("time [ISO 8601],rpm [rpm],", 0), 0u);
+    EXPECT_LT(rows[1].substr(0, 23), rows[2].substr(0, 23));
+    EXPECT_EQ(unit->counters().perCommand[link::kMonitorCommand], 2u);
+
+    // The program sends at most one request a tick: no two come closer than a tick, less the
+    // jitter of two threads waking.
+    const auto log = unit->frameLog();
+    ASSERT_GE(log.size(), 2u);
+    for (std::size_t i = 1; i < log.size(); ++i)
+        EXPECT_GE(log[i].at - log[i - 1].at, std::chrono::milliseconds(45)) << "request " << i;
+}
