@@ -102,7 +102,9 @@ TEST_F(EndToEndTest, RefusalOpensItsBoxAfterTheTickAndTicksGoOn)
     window->MenuProgramClick();
     ASSERT_TRUE(unit->waitForRequests(1, std::chrono::milliseconds(2000)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->portOpen(); }, 100));
-    QTest::qWait(100); // the reply is on its way back
+    // The refusal needs the whole reply on the port before the tick that reads it.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->link().port()->bytesWaiting() >= link::kFrameSize; }, 2000));
     window->Timer1Timer();
     EXPECT_EQ(window->link().transferMode(), link::TransferMode::Idle);
     EXPECT_TRUE(dialogs.notices.isEmpty()); // not from inside the tick

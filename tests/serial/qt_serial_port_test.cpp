@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <string>
 #include <termios.h>
 #include <thread>
@@ -62,6 +63,13 @@ public:
         return mode;
     }
     QString path() const { return QString::fromStdString(m_path); }
+    // Bytes sent from the master side that no reader on the terminal side has taken yet.
+    int terminalQueue() const
+    {
+        int n = -1;
+        ::ioctl(m_terminal, FIONREAD, &n);
+        return n;
+    }
 
     bool send(const Bytes &bytes)
     {
@@ -94,6 +102,15 @@ private:
     std::string m_path;
     bool m_ready = false;
 };
+
+// Polls `done` every few milliseconds until it holds or the patience is up.
+template <typename Condition> bool waitUntil(Condition done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!done() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    return done();
+}
 
 // Polls as the protocol does, with no event loop running in between.
 std::size_t waitForBytes(QtSerialPort &port, std::size_t count)
@@ -187,7 +204,8 @@ TEST_F(QtSerialPortTest, FullReplyIsCountedAndReadUnchanged)
     const Bytes reply = awkwardBytes(kFrameSize - 1);
     ASSERT_TRUE(m_line.send(reply));
     ASSERT_EQ(waitForBytes(m_port, reply.size()), reply.size());
-    std::this_thread::sleep_for(20ms);
+    // Nothing of the reply is left on the line, and a second look counts nothing twice.
+    ASSERT_TRUE(waitUntil([&] { return m_line.terminalQueue() == 0; }));
     EXPECT_EQ(m_port.bytesWaiting(), 101u);
 
     Bytes got(200);
@@ -218,7 +236,8 @@ TEST_F(QtSerialPortTest, ClosedPortNeitherReadsNorWrites)
     EXPECT_FALSE(m_port.isOpen());
 
     ASSERT_TRUE(m_line.send({7, 8, 9}));
-    std::this_thread::sleep_for(20ms);
+    // The bytes wait on the terminal side, where an open port would take them.
+    ASSERT_TRUE(waitUntil([&] { return m_line.terminalQueue() == 3; }));
     EXPECT_EQ(m_port.bytesWaiting(), 0u);
     std::uint8_t buffer[4] = {};
     EXPECT_EQ(m_port.read(buffer), 0u);

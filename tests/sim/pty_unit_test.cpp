@@ -150,7 +150,12 @@ TEST_F(PtyUnitTest, OutlivesThePcClosingAndReopeningThePort)
     start(unpaced());
     EXPECT_EQ(exchange(request(0x30)).size(), link::kFrameSize);
     port.reset();
-    std::this_thread::sleep_for(20ms);
+    // A unit that took the close for a hang-up would end its loop at once; give it the time
+    // one pass of that loop takes, and stop looking as soon as it has gone.
+    const auto end = std::chrono::steady_clock::now() + 20ms;
+    while (unit->running() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(unit->running());
     openPort();
     EXPECT_EQ(exchange(request(0x30)).size(), link::kFrameSize);
 }
