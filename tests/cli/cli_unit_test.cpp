@@ -8,9 +8,9 @@
 #include "files/parameter_file.h"
 #include "link/frame.h"
 #include "link/link.h"
+#include "memory_unit.h"
 #include "model/image_layout.h"
 #include "model/parameter_set.h"
-#include "memory_unit.h"
 
 #include <gtest/gtest.h>
 
@@ -55,8 +55,8 @@ TEST_F(CliUnitTest, ReadWritesTheUnitsSetAndImage)
     theirs[layout::kLimiter2] = 99;
     unit->setImage(theirs);
 
-    const auto run = tool({"read", "--device", unit->device(), "-o", path("unit.ign"),
-                              "--image", path("unit.img")});
+    const auto run = tool(
+        {"read", "--device", unit->device(), "-o", path("unit.ign"), "--image", path("unit.img")});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_TRUE(run.out.empty());
     DeviceImage expected = theirs;
@@ -77,7 +77,7 @@ TEST_F(CliUnitTest, ReadWritesTheUnitsSetAndImage)
 
     // An image file that cannot be created ends the command before the parameter file.
     const auto blocked = tool({"read", "--device", unit->device(), "-o", path("late.ign"),
-                                  "--image", folder.path().string()});
+                               "--image", folder.path().string()});
     EXPECT_EQ(blocked.code, 1);
     EXPECT_TRUE(blocked.err.ends_with("\nOpen file error!\n")) << blocked.err;
     EXPECT_FALSE(std::filesystem::exists(path("late.ign")));
@@ -123,8 +123,8 @@ TEST_F(CliUnitTest, ProgramRefusedForAModelTheUnitDoesNotTake)
     identity.modelMap = {1 << 3};
     unit->setIdentity(identity);
     const DeviceImage before = unit->image();
-    const auto run = tool(
-        {"--language", "ENGLISH", "program", "--device", unit->device(), path("m0.ign")});
+    const auto run =
+        tool({"--language", "ENGLISH", "program", "--device", unit->device(), path("m0.ign")});
     EXPECT_EQ(run.code, 1); // the file is missing yet
     EXPECT_EQ(run.err, "Open file error!\n");
     ASSERT_EQ(tool({"defaults", "--model", "0", "-o", path("m0.ign")}).code, 0);

@@ -61,8 +61,7 @@ private:
         void wait() override { m_unit.advance(); }
         std::chrono::system_clock::time_point now() const override
         {
-            return std::chrono::sys_days{std::chrono::January / 1 / 2026} +
-                   m_unit.m_ticks * kTick;
+            return std::chrono::sys_days{std::chrono::January / 1 / 2026} + m_unit.m_ticks * kTick;
         }
 
     private:

@@ -1,8 +1,8 @@
 // The velmora-cli program itself against the simulated unit through a real pseudo-terminal,
 // paced by its real 55 ms tick. The tool's other cases run on an in-memory line with ticks by
 // hand; these prove the line, the tick and the program's own entry.
-#include "../files/temp_folder.h"
 #include "../cli/cli_test_support.h"
+#include "../files/temp_folder.h"
 
 #include "files/image_file.h"
 #include "files/parameter_file.h"
@@ -31,9 +31,9 @@ protected:
     {}
 
     // One run of the program, waited for up to a deadline.
-    velmora::test::CliRun tool(const QStringList &args,
-                               const QProcessEnvironment &environment =
-                                   QProcessEnvironment::systemEnvironment())
+    velmora::test::CliRun
+    tool(const QStringList &args,
+         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess process;
         process.setProcessEnvironment(environment);
@@ -68,9 +68,9 @@ TEST_F(CliEndToEndTest, ReadWritesTheUnitsSetAndImage)
     theirs[layout::kAdvance] = 12;
     unit->setImage(theirs);
 
-    const auto run = tool({QStringLiteral("read"), QStringLiteral("--device"), device(),
-                           QStringLiteral("-o"), path("unit.ign"), QStringLiteral("--image"),
-                           path("unit.img")});
+    const auto run =
+        tool({QStringLiteral("read"), QStringLiteral("--device"), device(), QStringLiteral("-o"),
+              path("unit.ign"), QStringLiteral("--image"), path("unit.img")});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_TRUE(run.out.empty());
     DeviceImage expected = theirs;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
