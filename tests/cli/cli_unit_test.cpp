@@ -70,6 +70,8 @@ TEST_F(CliUnitTest, ReadWritesTheUnitsSetAndImage)
     EXPECT_EQ(countOf(run.err, "Read device: block "), 6);
     EXPECT_EQ(countOf(run.err, "Verify device: block "), 5);
     EXPECT_NE(run.err.find("Read device: block 6 of 6\n"), std::string::npos);
+    // Every reply is taken on a tick of the session's source: at least one per block.
+    EXPECT_GE(unit->ticks(), 11u);
 
     const auto toStdout = tool({"read", "--device", unit->device()});
     ASSERT_EQ(toStdout.code, 0);
@@ -210,6 +212,8 @@ TEST_F(CliUnitTest, MonitorCsvHasAHeaderAndARowPerReply)
     for (std::size_t i = 1; i < rows.size(); ++i)
         EXPECT_TRUE(std::regex_match(rows[i], row)) << rows[i];
     EXPECT_LT(rows[1].substr(0, 23), rows[3].substr(0, 23));
+    // Each row carries the time of the tick its reply came in, not the time the test ran.
+    EXPECT_EQ(rows[1].rfind("2026-01-01T00:00:", 0), 0u) << rows[1];
 }
 
 namespace {
