@@ -122,10 +122,12 @@ TEST_F(CliEndToEndTest, MonitorThroughAPortNumberKeepsTheTick)
     EXPECT_LT(rows[1].substr(0, 23), rows[2].substr(0, 23));
     EXPECT_EQ(unit->counters().perCommand[link::kMonitorCommand], 2u);
 
-    // The program sends at most one request a tick: no two come closer than a tick, less the
-    // jitter of two threads waking.
+    // The program sends at most one request a tick, on the real 55 ms tick. A late tick is made
+    // up by the next one, so single gaps may be short on a busy machine, never the average.
     const auto log = unit->frameLog();
-    ASSERT_GE(log.size(), 2u);
-    for (std::size_t i = 1; i < log.size(); ++i)
-        EXPECT_GE(log[i].at - log[i - 1].at, std::chrono::milliseconds(45)) << "request " << i;
+    ASSERT_GE(log.size(), 3u);
+    const auto span = log.back().at - log.front().at;
+    EXPECT_GE(span / static_cast<long>(log.size() - 1), std::chrono::milliseconds(50))
+        << log.size() << " requests in "
+        << std::chrono::duration_cast<std::chrono::milliseconds>(span).count() << " ms";
 }
