@@ -2,7 +2,6 @@
 
 #include "cli_texts.h"
 #include "link/frame.h"
-#include "link/link_texts.h"
 #include "link/qt_serial_port.h"
 
 #include <QString>
@@ -52,6 +51,7 @@ void UnitSession::run(void (link::Link::*start)(), std::ostream &progress)
                  << ' ' << text::kOf.pick(language) << ' ' << layout::kBlockCount << '\n';
         progress.flush();
     };
+    m_view.forgetEnded();
     (m_link.*start)();
     link::TransferMode mode = m_link.transferMode();
     std::uint8_t command = m_link.commandByte();
@@ -71,17 +71,19 @@ void UnitSession::run(void (link::Link::*start)(), std::ostream &progress)
 bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
 {
     run(start, progress);
-    if (m_view.box())
-        return false;
-    if (m_link.programDone())
-        return true;
-    return m_view.message() == link::text::kVerifyOk.pick(m_view.language());
+    return succeeded();
 }
 
 bool UnitSession::readSet(std::ostream &progress)
 {
     run(&link::Link::readWithoutVerify, progress);
-    return m_link.setRead();
+    return succeeded();
+}
+
+bool UnitSession::succeeded() const
+{
+    const auto &ended = m_view.ended();
+    return ended && ended->outcome == link::Outcome::Ok;
 }
 
 std::string UnitSession::failureText() const

@@ -53,6 +53,8 @@ public:
 private:
     // Ticks until the transaction started by `start` ends.
     void run(void (link::Link::*start)(), std::ostream &progress);
+    // The transaction run() ran ended in success, as the link reported it.
+    bool succeeded() const;
 
     PortOpener m_openPort;
     std::unique_ptr<TickSource> m_ticks;

@@ -27,6 +27,10 @@ public:
     void messageBox(const std::string &text) override { m_box = text; }
     void showMonitor(const MonitorDisplay &display) override;
     void markLiveCells(const Marking &) override {}
+    void transactionEnded(Transaction transaction, Outcome outcome) override
+    {
+        m_ended = Ended{transaction, outcome};
+    }
     bool programAfterChangeTicked() const override { return false; }
     bool tuningOnTicked() const override { return m_tuningOn; }
     bool extendedMonitorTicked() const override { return m_extendedMonitor; }
@@ -38,6 +42,15 @@ public:
         m_page = page;
     }
     std::uint8_t language() const override { return m_language; }
+
+    struct Ended {
+        Transaction transaction;
+        Outcome outcome;
+        friend bool operator==(const Ended &, const Ended &) = default;
+    };
+    // The transaction that ended last; empty until one ends or after forgetEnded().
+    const std::optional<Ended> &ended() const { return m_ended; }
+    void forgetEnded() { m_ended.reset(); }
 
     const std::string &message() const { return m_message; }
     bool messageError() const { return m_messageError; }
@@ -54,6 +67,7 @@ private:
     std::string m_message;
     bool m_messageError = false;
     std::optional<std::string> m_box;
+    std::optional<Ended> m_ended;
     bool m_noConnection = false;
     int m_monitorCount = 0;
     bool m_tuningOn = false;

@@ -31,6 +31,19 @@ void Link::message(const Triple &text, bool error, bool show)
     m_messageTimer = kMessageTicks;
 }
 
+void Link::begin(Transaction transaction)
+{
+    if (m_mode != TransferMode::Idle)
+        m_view.transactionEnded(m_transaction, Outcome::Cancelled);
+    m_transaction = transaction;
+}
+
+void Link::end(Outcome outcome)
+{
+    m_mode = TransferMode::Idle;
+    m_view.transactionEnded(m_transaction, outcome);
+}
+
 void Link::setGauge(int progress, bool show)
 {
     m_gauge = std::clamp(progress, 0, kGaugeMax);
@@ -53,7 +66,9 @@ void Link::tick()
                 message(timeout, true, false);
                 if (m_mode == TransferMode::Verify)
                     m_programDone = false;
-                m_mode = TransferMode::Idle;
+                end(m_mode == TransferMode::Program  ? Outcome::ProgramError
+                    : m_mode == TransferMode::Verify ? Outcome::VerifyError
+                                                     : Outcome::ReadError);
             }
         }
         if (m_mode == TransferMode::Read)
@@ -162,8 +177,11 @@ void Link::tuningStep()
 
     // 5: a block still waits for its echo.
     if (m_tuningWrite) {
-        if (++m_retries > kMaxSends)
+        if (++m_retries > kMaxSends) {
             message(text::kProgramTimeout, true, false);
+            if (m_retries == kMaxSends + 1)
+                m_view.transactionEnded(Transaction::TuningWrite, Outcome::ProgramError);
+        }
         SendBlockRequest();
         return;
     }
@@ -263,6 +281,7 @@ void Link::MenuProgramClick()
     m_view.takeOverStep();
     m_view.consistencyPass();
     m_view.showStep();
+    begin(Transaction::Program);
     m_mode = TransferMode::Program;
     m_command = kProgramFirst;
     m_retries = 1;
@@ -277,6 +296,7 @@ void Link::MenuVerifyClick()
     m_view.takeOverStep();
     m_view.consistencyPass();
     m_view.showStep();
+    begin(Transaction::Verify);
     m_mode = TransferMode::Verify;
     m_command = kVerifyFirst;
     m_retries = 1;
@@ -300,6 +320,7 @@ void Link::startRead(bool verifyAfterwards)
 {
     m_verifyAfterRead = verifyAfterwards;
     m_setRead = false;
+    begin(Transaction::Read);
     m_mode = TransferMode::Read;
     m_command = kReadFirst;
     m_retries = 1;
@@ -326,6 +347,7 @@ void Link::ProgramAfterChange()
     if (!changed)
         return;
     // The first request goes out from the tick, as the second send of block 0.
+    begin(Transaction::Program);
     m_mode = TransferMode::Program;
     m_command = kProgramFirst;
     m_retries = 1;
@@ -394,6 +416,7 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
                 m_view.consistencyPass();
                 m_view.showStep();
                 m_view.messageBox(pickText(text::kVersionMismatch));
+                end(Outcome::VersionMismatch);
                 return;
             }
             if (!readPermitted(m_image)) {
@@ -401,6 +424,7 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
                 m_mode = TransferMode::Idle;
                 m_view.consistencyPass();
                 m_view.showStep();
+                end(Outcome::NoReading);
                 return;
             }
         } else {
@@ -416,8 +440,8 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
                 startVerifyPass();
             } else {
                 setGauge(kGaugeMax, false);
-                m_mode = TransferMode::Idle;
                 m_setRead = true;
+                end(Outcome::Ok);
             }
         }
         return;
@@ -430,7 +454,7 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
         } else {
             setGauge(kGaugeMax, false);
             message(text::kVerifyOk, false, false);
-            m_mode = TransferMode::Idle;
+            end(Outcome::Ok);
         }
         return;
     case TransferMode::Program:
@@ -443,11 +467,13 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
             if (!isCompatible(m_image)) {
                 m_mode = TransferMode::Idle;
                 m_view.messageBox(pickText(text::kVersionMismatch));
+                end(Outcome::VersionMismatch);
                 return;
             }
             if (!modelAccepted(m_image, m_image.bike())) {
                 m_mode = TransferMode::Idle;
                 m_view.messageBox(pickText(text::kModelRefused));
+                end(Outcome::ModelRefused);
                 return;
             }
         } else if (!blockMatchesImage(reply, b)) {
@@ -474,6 +500,7 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
         m_tuningWrite = false;
         setGauge(m_gauge < kGaugeMax ? m_gauge + 1 : 0, true);
         message(text::kTuningOk, false, true);
+        m_view.transactionEnded(Transaction::TuningWrite, Outcome::Ok);
         return;
     }
 }

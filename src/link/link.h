@@ -17,6 +17,23 @@
 
 namespace velmora::link {
 
+// A transaction as the user started it. A Read's verify pass belongs to the Read and a Program's
+// verify pass to the Program: either succeeds only when its verify pass does.
+enum class Transaction : std::uint8_t { Read, Verify, Program, TuningWrite };
+
+// How a transaction ended. A timeout is named by the phase it stopped in, so a Program whose
+// verify pass found no match ends in VerifyError.
+enum class Outcome : std::uint8_t {
+    Ok,
+    ReadError,
+    NoReading,       // the unit forbids reading its set
+    VerifyError,
+    ProgramError,
+    VersionMismatch, // the unit runs a program this one does not speak to
+    ModelRefused,    // the unit is not for the chosen motorcycle
+    Cancelled,       // a new command took over the line
+};
+
 // What the link asks of the window: the editing steps it needs, and what to show. The texts are
 // UTF-8 and already in the user's language.
 class LinkView {
@@ -40,6 +57,10 @@ public:
     // What a valid monitor reply shows, and the cells the engine runs in now.
     virtual void showMonitor(const MonitorDisplay &display) = 0;
     virtual void markLiveCells(const Marking &marking) = 0;
+    // Once for every transaction, beside the caption that shows its end. A tuning write that
+    // got no echo in time reports ProgramError once; it is still repeated, and the echo that
+    // comes at last reports Ok.
+    virtual void transactionEnded(Transaction, Outcome) {}
 
     virtual bool programAfterChangeTicked() const = 0;
     virtual bool tuningOnTicked() const = 0;
@@ -127,6 +148,9 @@ private:
     void advance();
     void startRead(bool verifyAfterwards);
     void startVerifyPass();
+    // A new transaction on the line cancels the one that runs.
+    void begin(Transaction transaction);
+    void end(Outcome outcome);
     void takeIdentity(std::span<const std::uint8_t> reply);
     void message(const Triple &text, bool error, bool show);
     void setGauge(int progress, bool show);
@@ -138,6 +162,7 @@ private:
     SerialPort *m_port = nullptr;
 
     TransferMode m_mode = TransferMode::Idle;
+    Transaction m_transaction = Transaction::Read; // the one m_mode runs for
     std::uint8_t m_command = 0;
     int m_retries = 0;
     int m_ticks = 0;

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora::test {
@@ -63,6 +64,12 @@ public:
         display = d;
     }
     void markLiveCells(const link::Marking &m) override { marking = m; }
+    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override
+    {
+        endings.push_back({transaction, outcome});
+    }
+    using Ending = std::pair<link::Transaction, link::Outcome>;
+    std::vector<Ending> endings;
     bool extendedMonitorTicked() const override { return extended; }
     int shownPage() const override { return page; }
     link::MonitorDisplay display;

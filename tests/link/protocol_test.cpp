@@ -364,3 +364,168 @@ TEST_F(ProtocolTest, LateEchoAfterATransactionIsNoTuningAcknowledgement)
     EXPECT_EQ(view.gaugeValue, gauge);
     EXPECT_FALSE(link.tuningWritePending());
 }
+
+// Every way a transaction ends, as the link reports it beside the caption that shows it.
+namespace {
+
+using link::Outcome;
+using link::Transaction;
+using Ending = velmora::test::FakeView::Ending;
+
+class OutcomeTest;
+
+struct EndingCase {
+    const char *name;
+    void (*arrange)(OutcomeTest &); // sets the unit up and starts the command
+    Ending ending;
+    const char *caption;  // the message line at the end, in English
+    const char *box = ""; // the message box it opened, if any
+};
+
+class OutcomeTest : public ProtocolTest, public ::testing::WithParamInterface<EndingCase> {
+public:
+    void program() { link.MenuProgramClick(); }
+    void read() { link.MenuReadClick(); }
+    void verify() { link.MenuVerifyClick(); }
+    void readSet() { link.readWithoutVerify(); }
+    void silence() { mute = true; }
+    void differ() { image[kJetTp + 3] = 1; }
+    void identity(void (*change)(sim::IdentityBlock &))
+    {
+        sim::IdentityBlock block;
+        change(block);
+        unitIdentity(block);
+    }
+    // Replies to block 2 come back with one byte changed, check byte fixed, after the first
+    // `intact` of them: `replyCommand` picks the Program's write echo (0x82) or a stored block
+    // (0xC2), which a Read takes and then verifies.
+    void alterBlockTwo(std::uint8_t replyCommand, int intact = 0)
+    {
+        port.answer = [this, replyCommand, intact, seen = 0](const link::Frame &request) mutable {
+            auto reply = unit.answer(request, sim::Clock::now());
+            if (!reply)
+                return;
+            if ((*reply)[0] == replyCommand && ++seen > intact) {
+                (*reply)[1 + 17] ^= 0x01;
+                (*reply)[101] = link::checkByte(std::span<const std::uint8_t>(reply->data(), 101));
+            }
+            port.push(*reply);
+        };
+    }
+};
+
+const char *const kMismatchBox = "Unmatched version of PC and Ignition programs!";
+
+const EndingCase kEndingCases[] = {
+    {"Program", [](OutcomeTest &t) { t.program(); }, {Transaction::Program, Outcome::Ok},
+     "Program device: OK"},
+    {"Read", [](OutcomeTest &t) { t.read(); }, {Transaction::Read, Outcome::Ok}, "Verify OK"},
+    {"ReadWithoutVerify", [](OutcomeTest &t) { t.readSet(); }, {Transaction::Read, Outcome::Ok},
+     "Read device:"},
+    {"Verify", [](OutcomeTest &t) { t.verify(); }, {Transaction::Verify, Outcome::Ok},
+     "Verify OK"},
+    {"VerifyOfADifferingImage",
+     [](OutcomeTest &t) {
+         t.differ();
+         t.verify();
+     },
+     {Transaction::Verify, Outcome::VerifyError}, "Verify error!"},
+    {"ReadOfASilentUnit",
+     [](OutcomeTest &t) {
+         t.silence();
+         t.read();
+     },
+     {Transaction::Read, Outcome::ReadError}, "Read error!"},
+    {"ReadWhoseVerifyPassFails",
+     [](OutcomeTest &t) {
+         t.alterBlockTwo(0xC2, 1);
+         t.read();
+     },
+     {Transaction::Read, Outcome::VerifyError}, "Verify error!"},
+    {"ProgramWhoseEchoDiffers",
+     [](OutcomeTest &t) {
+         t.alterBlockTwo(0x82);
+         t.program();
+     },
+     {Transaction::Program, Outcome::ProgramError}, "Program error!"},
+    {"ProgramWhoseVerifyPassFails",
+     [](OutcomeTest &t) {
+         t.alterBlockTwo(0xC2);
+         t.program();
+     },
+     {Transaction::Program, Outcome::VerifyError}, "Verify error!"},
+    {"ReadForbidden",
+     [](OutcomeTest &t) {
+         t.identity([](sim::IdentityBlock &b) { b.readPermission = 0; });
+         t.read();
+     },
+     {Transaction::Read, Outcome::NoReading}, "No Reading!"},
+    {"ReadOfAMismatchedUnit",
+     [](OutcomeTest &t) {
+         t.identity([](sim::IdentityBlock &b) { b.compatibilityMark = 42; });
+         t.read();
+     },
+     {Transaction::Read, Outcome::VersionMismatch}, "Read device:", kMismatchBox},
+    {"ProgramOfAMismatchedUnit",
+     [](OutcomeTest &t) {
+         t.identity([](sim::IdentityBlock &b) { b.compatibilityMark = 42; });
+         t.program();
+     },
+     {Transaction::Program, Outcome::VersionMismatch}, "Program device:", kMismatchBox},
+    {"ProgramRefusedForTheModel",
+     [](OutcomeTest &t) {
+         t.identity([](sim::IdentityBlock &b) { b.modelMap = {1 << 3}; });
+         t.program();
+     },
+     {Transaction::Program, Outcome::ModelRefused}, "Program device:",
+     "These Ignition is not for this type of motorbikes!"},
+};
+
+} // namespace
+
+TEST_P(OutcomeTest, EndsOnceWithItsOutcomeBesideItsCaption)
+{
+    const EndingCase &c = GetParam();
+    c.arrange(*this);
+    EXPECT_TRUE(view.endings.empty()) << "ended before any reply";
+    runToIdle();
+    EXPECT_EQ(view.endings, std::vector<Ending>{c.ending});
+    EXPECT_EQ(view.message, c.caption);
+    EXPECT_EQ(view.boxes.empty() ? std::string() : view.boxes.back(), c.box);
+    ticks(30); // idle ticks after the end report nothing more
+    EXPECT_EQ(view.endings.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, OutcomeTest, ::testing::ValuesIn(kEndingCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ProtocolTest, CommandThatReplacesARunningTransactionCancelsIt)
+{
+    using link::Outcome;
+    using link::Transaction;
+    using Ending = velmora::test::FakeView::Ending;
+    link.MenuReadClick();
+    ticks(2);
+    link.MenuVerifyClick(); // the Read is in its third block
+    runToIdle();
+    EXPECT_EQ(view.endings, (std::vector<Ending>{{Transaction::Read, Outcome::Cancelled},
+                                                 {Transaction::Verify, Outcome::Ok}}));
+    EXPECT_EQ(view.message, "Verify OK");
+
+    // A Read in its verify pass is still the Read; the program-after-change check replaces it.
+    view.endings.clear();
+    link.MenuReadClick();
+    ticks(7);
+    ASSERT_EQ(link.transferMode(), TransferMode::Verify);
+    view.progHned = true;
+    link.ProgramAfterChange();
+    EXPECT_EQ(view.endings, (std::vector<Ending>{{Transaction::Read, Outcome::Cancelled}}));
+    runToIdle();
+    EXPECT_EQ(view.endings.back(), (Ending{Transaction::Program, Outcome::Ok}));
+
+    // A command given while idle cancels nothing.
+    view.endings.clear();
+    link.MenuVerifyClick();
+    runToIdle();
+    EXPECT_EQ(view.endings, (std::vector<Ending>{{Transaction::Verify, Outcome::Ok}}));
+}

@@ -168,10 +168,14 @@ TEST_F(TuningTest, UnansweredWriteIsResentAndSurvivesSwitchingOff)
     hold(5 * 4);
     EXPECT_EQ(blockWrites().size(), 5u);
     EXPECT_NE(view.message, "Program error!");
+    EXPECT_TRUE(view.endings.empty());
     hold(5);
     EXPECT_EQ(blockWrites().size(), 6u);
     EXPECT_EQ(view.message, "Program error!");
     EXPECT_TRUE(view.messageError);
+    using Ending = velmora::test::FakeView::Ending;
+    const Ending failed{link::Transaction::TuningWrite, link::Outcome::ProgramError};
+    EXPECT_EQ(view.endings, std::vector<Ending>{failed});
 
     view.tuningOn = false;
     hold(30); // idle polling only; the write stays pending
@@ -182,11 +186,14 @@ TEST_F(TuningTest, UnansweredWriteIsResentAndSurvivesSwitchingOff)
 
     view.tuningOn = true;
     echo = true;
-    hold(5);
+    hold(5); // the seventh send shows the error caption again, yet the write ended in error once
     EXPECT_EQ(blockWrites().size(), 7u);
+    EXPECT_EQ(view.message, "Program error!");
     ticks(1);
     EXPECT_FALSE(link.tuningWritePending());
     EXPECT_EQ(view.message, "Program OK");
+    EXPECT_EQ(view.endings,
+              (std::vector<Ending>{failed, {link::Transaction::TuningWrite, link::Outcome::Ok}}));
 }
 
 TEST_F(TuningTest, StandingEngineOrMapHoldStopsTheStep)
