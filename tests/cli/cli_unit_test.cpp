@@ -7,6 +7,7 @@
 #include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "link/frame.h"
+#include "cli/unit_session.h"
 #include "link/link.h"
 #include "memory_unit.h"
 #include "model/image_layout.h"
@@ -331,4 +332,35 @@ TEST_F(CliMonitorTest, UnreadableUnitIsNamedOnceAndModelZeroStandsIn)
     EXPECT_EQ(advance(run), "ADVANCE = 71 [°]");
     EXPECT_EQ(sent(0x43), static_cast<std::size_t>(link::Link::kMaxSends));
     EXPECT_EQ(sent(0x44), 0u);
+}
+
+// The session's success is the outcome the link reports, not a caption it compares: a Program
+// ends on its own caption and a Read for the monitor on its starting one, yet both succeed.
+TEST_F(CliUnitTest, SessionSuccessFollowsTheReportedOutcome)
+{
+    startUnit();
+    using link::Outcome;
+    using link::Transaction;
+    using Ended = link::HeadlessView::Ended;
+    DeviceImage mine = unit->image();
+    mine[layout::kAdvance + 1] = 17;
+    consistencyPass(mine);
+    cli::UnitSession session(mine, 1);
+    ASSERT_TRUE(session.open(unit->slavePath()));
+    std::ostream quiet(nullptr);
+
+    EXPECT_TRUE(session.transact(&link::Link::MenuProgramClick, quiet));
+    EXPECT_EQ(session.view().ended(), (Ended{Transaction::Program, Outcome::Ok}));
+    EXPECT_EQ(session.view().message(), "Program device: OK");
+    EXPECT_EQ(unit->image()[layout::kAdvance + 1], 17);
+
+    EXPECT_TRUE(session.readSet(quiet));
+    EXPECT_EQ(session.view().ended(), (Ended{Transaction::Read, Outcome::Ok}));
+    EXPECT_EQ(session.view().message(), "Read device:");
+
+    // A silent unit: the outcome of the run before does not linger.
+    unit->setFaultPlan(sim::FaultPlan{.dropEvery = 1, .pace = false});
+    EXPECT_FALSE(session.transact(&link::Link::MenuVerifyClick, quiet));
+    EXPECT_EQ(session.view().ended(), (Ended{Transaction::Verify, Outcome::VerifyError}));
+    EXPECT_EQ(session.failureText(), "Verify error!");
 }
