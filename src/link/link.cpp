@@ -253,6 +253,7 @@ void Link::MonitorReply(std::span<const std::uint8_t> reply)
     context.versionMismatch = pickText(text::kStoredVersionMismatch);
     if (!decodeMonitor(reply, context, m_live, m_display))
         return;
+    m_display.sample.cells = livePoints(m_image, m_live);
     m_noReply = 0;
     m_view.showMonitor(m_display);
 }

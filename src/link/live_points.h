@@ -23,6 +23,8 @@ struct LivePoints {
     int iapRow = 0;
     int coolant = 0; // 0..5; 5 marks no temperature cell
     int air = 0;
+
+    friend bool operator==(const LivePoints &, const LivePoints &) = default;
 };
 
 inline constexpr std::array<std::uint8_t, 10> kTpRowOpenings{0, 2, 5, 10, 20, 30, 40, 60, 80, 100};

@@ -216,4 +216,10 @@ TEST_F(LinkTest, LiveValuesComeFromAValidMonitorReply)
     EXPECT_EQ(link.live().lambdaMv, 368 * 5000 / 4092);
     EXPECT_EQ(link.live().mapHold, 1);
     EXPECT_TRUE(link.live().fresh);
+    // The sample shown beside the texts, with the cells the reply puts the engine in.
+    EXPECT_EQ(view.display.sample.rpm, 1200);
+    EXPECT_EQ(view.display.sample.lambdaMv, 368 * 5000 / 4092);
+    EXPECT_TRUE(view.display.sample.mapHold);
+    EXPECT_EQ(view.display.sample.cells, link::livePoints(image, link.live()));
+    EXPECT_NE(view.display.sample.cells, link::LivePoints{}) << "1200 rpm lies on the axes";
 }

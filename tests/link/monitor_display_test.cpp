@@ -307,3 +307,106 @@ TEST(MonitorDisplay, VersionPickupsServoAndTestValues)
     EXPECT_EQ(d.programmingCount.text, "Number of Programing= 12 ");
     EXPECT_EQ(d.ambientPressure.colour, std::nullopt); // the reply never colours it
 }
+
+// The sample holds the numbers the labels show, signed where the unit sends less than nothing,
+// with the sensor faults the labels show as "error" or a stand-in value.
+TEST(MonitorSample, CarriesEveryValueInItsUnit)
+{
+    Reply r;
+    r.put16(m::kRpm, 6000);
+    r.data[m::kSpeedAlarm2] = 1;
+    r.data[m::kThrottlePercent] = 37;
+    r.put16(m::kThrottleCount, countFor(1500));
+    r.data[m::kIntakePercent] = 64;
+    r.put16(m::kIntakePressureCount, countFor(2440));
+    r.put16(m::kLambdaCount, countFor(812));
+    r.data[m::kCoolant] = 95; // -5 degrees
+    r.put16(m::kCoolantCount, countFor(3090));
+    r.data[m::kAir] = 0; // no sensor
+    r.put16(m::kAmbientPressure, 987);
+    r.put16(m::kAmbientPressureCount, countFor(4000));
+    r.put16(m::kSupplyCount, countFor(1140)); // 1140 * 11 + 650 mV
+    r.put16(m::kInjection14, 200);
+    r.put16(m::kInjection23, 150);
+    r.put16(m::kServoDesired, countFor(2222));
+    r.put16(m::kServoMeasured, countFor(2100));
+    r.data[m::kSparkPosition] = 70;
+    r.put16(m::kCorrections, 25);          // +2.5 %
+    r.put16(m::kCorrections + 2, 0xFFE2);  // -3.0 %
+    r.put16(m::kCorrections + 4, 0x8000);  // the most negative word
+    r.put16(m::kCorrections + 6, 32767);
+    r.put16(m::kSupplyCorrection, 960);    // -40 us
+    r.data[m::kCamPickup] = 1;
+    r.data[m::kBlocking] = 1;
+    r.data[m::kProgramVersion] = 41;
+    r.put16(m::kProgrammingCycles, 321);
+    r.put16(m::kTestValues + 4, 65535);
+    r.put16(m::kSavingCountdown, 400);
+    r.data[m::kLoadMode] = 1;
+
+    const MonitorDisplay d = r.decode(false, 150, 100);
+    const MonitorSample &s = d.sample;
+    EXPECT_EQ(s.rpm, 6000);
+    EXPECT_FALSE(s.speedAlarm1);
+    EXPECT_TRUE(s.speedAlarm2);
+    EXPECT_EQ(s.throttlePercent, 37);
+    EXPECT_TRUE(s.throttleValid);
+    EXPECT_EQ(s.throttleMv, 1500);
+    EXPECT_EQ(s.intakePercent, 64);
+    EXPECT_TRUE(s.intakeValid);
+    EXPECT_EQ(s.intakeMv, 2440);
+    EXPECT_EQ(s.lambdaMv, 812);
+    EXPECT_EQ(s.coolantCelsius, -5);
+    EXPECT_TRUE(s.coolantSensed);
+    EXPECT_EQ(s.coolantMv, 3090);
+    EXPECT_EQ(s.airCelsius, 50);
+    EXPECT_FALSE(s.airSensed);
+    EXPECT_DOUBLE_EQ(s.ambientKpa, 98.7);
+    EXPECT_EQ(s.ambientMv, 4000);
+    EXPECT_EQ(s.supplyMv, 1140 * 11 + 650);
+    EXPECT_DOUBLE_EQ(s.supplyVolts, 13.19);
+    EXPECT_EQ(s.injection14Us, 6000);
+    EXPECT_EQ(s.injection23Us, 4500);
+    EXPECT_EQ(s.dutyPercent, 30); // 6000 rpm * 6000 us over two turns
+    EXPECT_EQ(s.servoDesiredMv, 2222);
+    EXPECT_EQ(s.servoMeasuredMv, 2100);
+    EXPECT_TRUE(s.servoInOrder);
+    EXPECT_TRUE(s.blocking);
+    EXPECT_EQ(s.advanceDegrees, 30);
+    EXPECT_DOUBLE_EQ(s.coolantCorrectionPercent, 2.5);
+    EXPECT_DOUBLE_EQ(s.airCorrectionPercent, -3.0);
+    EXPECT_DOUBLE_EQ(s.pressureCorrectionPercent, -3276.8);
+    EXPECT_DOUBLE_EQ(s.startCorrectionPercent, 3276.7);
+    EXPECT_EQ(s.supplyCorrectionUs, -40);
+    EXPECT_FALSE(s.crankRunning);
+    EXPECT_TRUE(s.camRunning);
+    EXPECT_FALSE(s.storedDataError);
+    EXPECT_EQ(s.unitVersion, 41);
+    EXPECT_EQ(s.programmingCount, 321);
+    EXPECT_EQ(s.tests, (std::array<int, 8>{0, 0, 65535, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(s.savingCountdown, 400);
+    EXPECT_FALSE(s.mapHold);
+    EXPECT_TRUE(s.throttleLoad);
+    // The texts show the same numbers.
+    EXPECT_EQ(d.coolant.text, "TW= -5 [°C]");
+    EXPECT_EQ(d.airCorrection.text, "AT correction=-3.0 %");
+    EXPECT_EQ(d.supply.text, "U = 13.2 [V]");
+
+    // Sensor faults: the labels say "error", the sample says not valid; a reply past the
+    // advance limit shows none.
+    r.data[m::kThrottlePercent] = 101;
+    r.put16(m::kIntakePressureCount, 420);
+    r.data[m::kCoolant] = 0;
+    r.data[m::kSparkPosition] = 100;
+    r.data[m::kServoInOrder] = 0;
+    r.data[m::kStoredDataError] = 1;
+    const MonitorSample faults = r.decode().sample;
+    EXPECT_FALSE(faults.throttleValid);
+    EXPECT_EQ(faults.throttlePercent, 101);
+    EXPECT_FALSE(faults.intakeValid);
+    EXPECT_FALSE(faults.coolantSensed);
+    EXPECT_EQ(faults.coolantCelsius, 80);
+    EXPECT_EQ(faults.advanceDegrees, 0);
+    EXPECT_FALSE(faults.servoInOrder);
+    EXPECT_TRUE(faults.storedDataError);
+}
