@@ -2,42 +2,84 @@
 
 #include "cli_texts.h"
 
-#include <cctype>
+#include <cstdio>
 #include <ctime>
-#include <string_view>
 
 namespace velmora::cli {
 namespace {
 
+using link::MonitorSample;
+
+std::string whole(int value)
+{
+    return std::to_string(value);
+}
+
+std::string oneDecimal(double value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f", value);
+    return buffer;
+}
+
+std::string validOrError(bool valid, int value)
+{
+    return valid ? whole(value) : std::string("error");
+}
+
 struct Column {
     link::LabelText link::MonitorDisplay::*member;
     const char *name;
+    std::string (*value)(const MonitorSample &); // the CSV field, from the sample
 };
 
 // The labels in the order the tool prints them.
 constexpr std::array<Column, MonitorPrinter::kLabelCount> kColumns{{
-    {&link::MonitorDisplay::rpm, "rpm [rpm]"},
-    {&link::MonitorDisplay::throttle, "throttle [%]"},
-    {&link::MonitorDisplay::lambda, "lambda [mV]"},
-    {&link::MonitorDisplay::coolant, "coolant [°C]"},
-    {&link::MonitorDisplay::air, "air [°C]"},
-    {&link::MonitorDisplay::intakePressure, "intake pressure [%]"},
-    {&link::MonitorDisplay::ambientPressure, "ambient pressure [kPa]"},
-    {&link::MonitorDisplay::supply, "supply [V]"},
-    {&link::MonitorDisplay::advance, "advance [°]"},
-    {&link::MonitorDisplay::crankPickup, "crank pick-up [state]"},
-    {&link::MonitorDisplay::camPickup, "cam pick-up [state]"},
-    {&link::MonitorDisplay::injection14, "injection time 14 [us]"},
-    {&link::MonitorDisplay::injection23, "injection time 23 [us]"},
-    {&link::MonitorDisplay::duty, "duty [%]"},
-    {&link::MonitorDisplay::blocking, "blocking [state]"},
-    {&link::MonitorDisplay::servoDesired, "servo desired [mV]"},
-    {&link::MonitorDisplay::servoMeasured, "servo measured [mV]"},
-    {&link::MonitorDisplay::coolantCorrection, "coolant correction [%]"},
-    {&link::MonitorDisplay::airCorrection, "air correction [%]"},
-    {&link::MonitorDisplay::pressureCorrection, "pressure correction [%]"},
-    {&link::MonitorDisplay::startCorrection, "start correction [%]"},
-    {&link::MonitorDisplay::supplyCorrection, "supply correction [us]"},
+    {&link::MonitorDisplay::rpm, "rpm [rpm]", [](const MonitorSample &s) { return whole(s.rpm); }},
+    {&link::MonitorDisplay::throttle, "throttle [%]",
+     [](const MonitorSample &s) { return validOrError(s.throttleValid, s.throttlePercent); }},
+    {&link::MonitorDisplay::lambda, "lambda [mV]",
+     [](const MonitorSample &s) { return whole(s.lambdaMv); }},
+    {&link::MonitorDisplay::coolant, "coolant [°C]",
+     [](const MonitorSample &s) { return whole(s.coolantCelsius); }},
+    {&link::MonitorDisplay::air, "air [°C]",
+     [](const MonitorSample &s) { return whole(s.airCelsius); }},
+    {&link::MonitorDisplay::intakePressure, "intake pressure [%]",
+     [](const MonitorSample &s) { return validOrError(s.intakeValid, s.intakePercent); }},
+    {&link::MonitorDisplay::ambientPressure, "ambient pressure [kPa]",
+     [](const MonitorSample &s) { return oneDecimal(s.ambientKpa); }},
+    {&link::MonitorDisplay::supply, "supply [V]",
+     [](const MonitorSample &s) { return oneDecimal(s.supplyVolts); }},
+    {&link::MonitorDisplay::advance, "advance [°]",
+     [](const MonitorSample &s) { return whole(s.advanceDegrees); }},
+    {&link::MonitorDisplay::crankPickup, "crank pick-up [state]",
+     [](const MonitorSample &s) {
+         return std::string(s.crankRunning ? "is running" : "no signal");
+     }},
+    {&link::MonitorDisplay::camPickup, "cam pick-up [state]",
+     [](const MonitorSample &s) { return std::string(s.camRunning ? "is running" : "no signal"); }},
+    {&link::MonitorDisplay::injection14, "injection time 14 [us]",
+     [](const MonitorSample &s) { return whole(s.injection14Us); }},
+    {&link::MonitorDisplay::injection23, "injection time 23 [us]",
+     [](const MonitorSample &s) { return whole(s.injection23Us); }},
+    {&link::MonitorDisplay::duty, "duty [%]",
+     [](const MonitorSample &s) { return whole(s.dutyPercent); }},
+    {&link::MonitorDisplay::blocking, "blocking [state]",
+     [](const MonitorSample &s) { return std::string(s.blocking ? "ON" : "OFF"); }},
+    {&link::MonitorDisplay::servoDesired, "servo desired [mV]",
+     [](const MonitorSample &s) { return whole(s.servoDesiredMv); }},
+    {&link::MonitorDisplay::servoMeasured, "servo measured [mV]",
+     [](const MonitorSample &s) { return whole(s.servoMeasuredMv); }},
+    {&link::MonitorDisplay::coolantCorrection, "coolant correction [%]",
+     [](const MonitorSample &s) { return oneDecimal(s.coolantCorrectionPercent); }},
+    {&link::MonitorDisplay::airCorrection, "air correction [%]",
+     [](const MonitorSample &s) { return oneDecimal(s.airCorrectionPercent); }},
+    {&link::MonitorDisplay::pressureCorrection, "pressure correction [%]",
+     [](const MonitorSample &s) { return oneDecimal(s.pressureCorrectionPercent); }},
+    {&link::MonitorDisplay::startCorrection, "start correction [%]",
+     [](const MonitorSample &s) { return oneDecimal(s.startCorrectionPercent); }},
+    {&link::MonitorDisplay::supplyCorrection, "supply correction [us]",
+     [](const MonitorSample &s) { return whole(s.supplyCorrectionUs); }},
 }};
 
 const char *colourSuffix(std::optional<link::Colour> colour)
@@ -56,15 +98,6 @@ const char *colourSuffix(std::optional<link::Colour> colour)
     }
 }
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
-
 // A CSV field, quoted when it holds a separator or a quote.
 std::string csvField(const std::string &value)
 {
@@ -79,33 +112,7 @@ std::string csvField(const std::string &value)
     return quoted + '"';
 }
 
-bool numberStart(char c)
-{
-    return std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.';
-}
-
 } // namespace
-
-std::string labelValue(const std::string &text)
-{
-    std::string_view rest = text;
-    if (const auto eq = rest.find('='); eq != std::string_view::npos) {
-        rest.remove_prefix(eq + 1);
-    } else if (const auto dash = rest.rfind(" - "); dash != std::string_view::npos) {
-        rest.remove_prefix(dash + 3);
-    }
-    rest = trim(rest);
-    if (!rest.empty() && numberStart(rest.front())) {
-        std::size_t n = 1;
-        while (n < rest.size() &&
-               (std::isdigit(static_cast<unsigned char>(rest[n])) || rest[n] == '.'))
-            ++n;
-        return std::string(rest.substr(0, n));
-    }
-    if (const auto eq = rest.find('='); eq != std::string_view::npos)
-        rest = trim(rest.substr(0, eq));
-    return std::string(rest);
-}
 
 std::string isoTime(std::chrono::system_clock::time_point when)
 {
@@ -171,9 +178,9 @@ void MonitorPrinter::printRow(const link::MonitorDisplay &display,
 {
     m_out << isoTime(when);
     for (const Column &column : kColumns)
-        m_out << ',' << csvField(labelValue((display.*column.member).text));
+        m_out << ',' << csvField(column.value(display.sample));
     if (m_extended)
-        m_out << ',' << labelValue(display.programmingCount.text);
+        m_out << ',' << display.sample.programmingCount;
     m_out << ',' << (display.versionVisible ? csvField(display.version) : std::string()) << ','
           << (display.dataErrorVisible ? 1 : 0) << '\n';
 }

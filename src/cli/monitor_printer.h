@@ -11,7 +11,8 @@
 
 namespace velmora::cli {
 
-// Writes what each monitor reply shows: as the monitor labels, one to a line, or as CSV rows.
+// Writes what each monitor reply shows: as the monitor labels, one to a line, or as CSV rows of
+// the numbers in its sample.
 // A label keeps its last colour until a reply decides it again, as on the window.
 class MonitorPrinter {
 public:
@@ -33,9 +34,6 @@ private:
     bool m_csv;
     std::array<std::optional<link::Colour>, kLabelCount> m_colours{};
 };
-
-// The value a label shows: the number after its '=', or the word(s) there when it shows none.
-std::string labelValue(const std::string &text);
 
 // "2026-12-08T21:40:31.123Z"
 std::string isoTime(std::chrono::system_clock::time_point when);

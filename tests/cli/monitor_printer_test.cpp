@@ -1,13 +1,58 @@
 // The monitor's text and CSV forms.
 #include "cli/monitor_printer.h"
+#include "link/frame.h"
+#include "link/monitor_layout.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
 #include <sstream>
+#include <string_view>
 
 using namespace velmora;
-using velmora::cli::labelValue;
 using velmora::cli::MonitorPrinter;
+
+namespace {
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool numberStart(char c)
+{
+    return std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.';
+}
+
+// What a label shows a reader: the number after its '=', or the word(s) there when it shows
+// none. The CSV's fields are this, taken from the sample instead of the text.
+std::string labelValue(const std::string &text)
+{
+    std::string_view rest = text;
+    if (const auto eq = rest.find('='); eq != std::string_view::npos) {
+        rest.remove_prefix(eq + 1);
+    } else if (const auto dash = rest.rfind(" - "); dash != std::string_view::npos) {
+        rest.remove_prefix(dash + 3);
+    }
+    rest = trim(rest);
+    if (!rest.empty() && numberStart(rest.front())) {
+        std::size_t n = 1;
+        while (n < rest.size() &&
+               (std::isdigit(static_cast<unsigned char>(rest[n])) || rest[n] == '.'))
+            ++n;
+        return std::string(rest.substr(0, n));
+    }
+    if (const auto eq = rest.find('='); eq != std::string_view::npos)
+        rest = trim(rest.substr(0, eq));
+    return std::string(rest);
+}
+
+} // namespace
 
 TEST(LabelValueTest, TakesTheNumberAfterTheFirstEqualsSign)
 {
@@ -41,11 +86,20 @@ link::MonitorDisplay sampleDisplay()
 {
     link::MonitorDisplay d;
     d.rpm.text = "RPM = 3000 ";
+    d.throttle.text = "TP= 12 [%]";
     d.coolant = {"TW= 120 [°C]", link::Colour::Yellow};
     d.supply = {"U = 13.8 [V]", link::Colour::Normal};
     d.crankPickup = {"Pick-up (CKPS) - is running", link::Colour::Lime};
     d.blocking = {"Blocking = ON", link::Colour::Red};
     d.programmingCount.text = "Number of Programing= 12 ";
+    d.sample.rpm = 3000;
+    d.sample.throttlePercent = 12;
+    d.sample.throttleValid = true;
+    d.sample.coolantCelsius = 120;
+    d.sample.supplyVolts = 13.8;
+    d.sample.crankRunning = true;
+    d.sample.blocking = true;
+    d.sample.programmingCount = 12;
     d.version = "Unmatched version of PC and Ignition programs!  PC-43, IGN-7";
     return d;
 }
@@ -119,7 +173,7 @@ TEST(MonitorPrinterTest, CsvRowsMatchTheHeader)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].rfind("time [ISO 8601],rpm [rpm],throttle [%],", 0), 0u);
     EXPECT_NE(rows[0].find(",programming count [count],"), std::string::npos);
-    EXPECT_EQ(rows[1].rfind("2023-11-14T22:13:20.250Z,3000,,", 0), 0u);
+    EXPECT_EQ(rows[1].rfind("2023-11-14T22:13:20.250Z,3000,12,0,120,", 0), 0u);
     // The version text holds a comma and is quoted, so both lines have as many fields.
     const std::string tail =
         ",12,\"Unmatched version of PC and Ignition programs!  PC-43, IGN-7\",0";
@@ -136,4 +190,47 @@ TEST(MonitorPrinterTest, CsvRowsMatchTheHeader)
         return n;
     };
     EXPECT_EQ(fields(rows[0]), fields(rows[1]));
+}
+
+// The CSV takes its numbers from the sample; every field reads as the number or word its label
+// shows, over replies of any bytes and the edges of each value.
+TEST(MonitorPrinterTest, CsvFieldsAreWhatTheLabelsShow)
+{
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int n = 0; n < 2000; ++n) {
+        std::array<std::uint8_t, link::kFrameData> data{};
+        for (auto &b : data)
+            b = static_cast<std::uint8_t>(byte(random));
+        if (n % 4 == 0) { // in range often enough to take the other branch of each label
+            data[link::monitor::kThrottlePercent - 1] %= 101;
+            data[link::monitor::kIntakePressureCount] = 0x07; // 2000 + 256 * k
+            data[link::monitor::kIntakePressureCount - 1] = 0xD0;
+        }
+        const bool extended = n % 2 == 1;
+        const auto reply = link::makeFrame(link::kMonitorReply, data);
+        link::LiveValues live;
+        link::MonitorDisplay d;
+        link::MonitorContext context{extended, static_cast<std::uint8_t>(byte(random)),
+                                     static_cast<std::uint8_t>(byte(random)), "Versions, "};
+        ASSERT_TRUE(link::decodeMonitor(reply, context, live, d));
+
+        std::string expected = "1970-01-01T00:00:00.000Z";
+        for (const auto *label :
+             {&d.rpm, &d.throttle, &d.lambda, &d.coolant, &d.air, &d.intakePressure,
+              &d.ambientPressure, &d.supply, &d.advance, &d.crankPickup, &d.camPickup,
+              &d.injection14, &d.injection23, &d.duty, &d.blocking, &d.servoDesired,
+              &d.servoMeasured, &d.coolantCorrection, &d.airCorrection, &d.pressureCorrection,
+              &d.startCorrection, &d.supplyCorrection})
+            expected += ',' + labelValue(label->text);
+        if (extended)
+            expected += ',' + labelValue(d.programmingCount.text);
+        expected += d.versionVisible ? ",\"Versions, " + d.version.substr(10) + '"' : ",";
+        expected += d.dataErrorVisible ? ",1\n" : ",0\n";
+
+        std::ostringstream out;
+        MonitorPrinter printer(out, 1, extended, true);
+        printer.print(d, {});
+        ASSERT_EQ(out.str(), expected) << "reply " << n;
+    }
 }
