@@ -1,17 +1,17 @@
-// A running transaction fed any sequence of replies and ticks: no crash, "Verify OK" only when
-// every block 1..5 of the unit matched the image, a failed transaction leaves the parameter
-// bytes alone (a Read may have stored what it received), and "Program OK" only for a tuning
-// write that was waiting for its echo.
+// A running transaction fed any sequence of replies and ticks: no crash, exactly one end
+// reported for it, on the tick it goes idle; success only when every block 1..5 of the unit
+// matched the image; a failed transaction leaves the parameter bytes alone (a Read may have
+// stored what it received); and a tuning write acknowledged only while one waits for its echo.
 #include "fuzz_check.h"
 #include "link/headless_view.h"
 #include "link/link.h"
-#include "link/link_texts.h"
 #include "link/memory_port.h"
 #include "model/parameter_set.h"
 
 #include <algorithm>
 #include <span>
 #include <string>
+#include <vector>
 
 using namespace velmora;
 using fuzz::check;
@@ -19,7 +19,7 @@ using fuzz::check;
 namespace {
 
 // Counts the consistency passes: a pass may rightly move parameter bytes, so the byte checks
-// below hold only for a transaction that ended without one.
+// below hold only for a transaction that ended without one. Keeps every reported end.
 class CountingView : public link::HeadlessView {
 public:
     using HeadlessView::HeadlessView;
@@ -28,7 +28,13 @@ public:
         ++passes;
         HeadlessView::consistencyPass();
     }
+    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override
+    {
+        HeadlessView::transactionEnded(transaction, outcome);
+        endings.push_back({transaction, outcome});
+    }
     int passes = 0;
+    std::vector<Ended> endings;
 };
 
 // `block` came back on the line, byte for byte, in a reply carrying the unit's stored block.
@@ -79,16 +85,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (data[i] != 0xFD)
             line.push_back(static_cast<char>(data[i]));
     bool ended = command == 3; // a tuning write runs while the link stays idle
+    constexpr link::Transaction kStarted[] = {link::Transaction::Program, link::Transaction::Verify,
+                                              link::Transaction::Read};
+    // The ends of the started transaction; tuning writes may follow it on idle ticks.
+    auto transactionEnds = [&] {
+        return std::count_if(view.endings.begin(), view.endings.end(), [](const auto &e) {
+            return e.transaction != link::Transaction::TuningWrite;
+        });
+    };
 
     // Checked once, on the tick the transaction ends, before idle ticks may tune the maps.
     auto checkEnd = [&] {
-        if (ended || link.transferMode() != link::TransferMode::Idle)
+        if (ended) {
+            check(transactionEnds() == (command == 3 ? 0 : 1));
             return;
+        }
+        if (link.transferMode() != link::TransferMode::Idle) {
+            check(transactionEnds() == 0);
+            return;
+        }
         ended = true;
-        // "Program device:" alone is also the caption a Program starts with.
-        const bool verified = view.message() == link::text::kVerifyOk.english ||
-                              view.message() == std::string(link::text::kProgramDone.english) + " OK";
-        if (verified) {
+        check(transactionEnds() == 1 && view.ended() &&
+              view.ended()->transaction == kStarted[command]);
+        if (view.ended()->outcome == link::Outcome::Ok) {
             for (std::size_t b = 1; b <= 5; ++b)
                 check(cameBack(line, b, image.block(b)));
             return;
@@ -105,13 +124,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     };
 
-    // "Program OK" acknowledges a tuning write, and nothing else.
+    // An acknowledged tuning write is one that was waiting for its echo.
     auto tick = [&] {
         const bool pending = link.tuningWritePending();
-        const std::string shown = view.message();
+        const std::size_t seen = view.endings.size();
         link.tick();
-        if (view.message() == link::text::kTuningOk.english && shown != view.message())
-            check(pending);
+        for (std::size_t i = seen; i < view.endings.size(); ++i) {
+            const auto &e = view.endings[i];
+            if (e.transaction == link::Transaction::TuningWrite && e.outcome == link::Outcome::Ok)
+                check(pending);
+            check(e.outcome != link::Outcome::Cancelled); // no command replaces another here
+        }
         checkEnd();
     };
 

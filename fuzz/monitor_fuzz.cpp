@@ -1,7 +1,7 @@
 // Any monitor reply, against any parameter image: no crash; a reply that fails its check byte
-// changes nothing; an accepted one gives gauges within their scales, readable texts, corrections
-// within what a signed word holds, the same display every time, and live points that stay on
-// their axes.
+// changes nothing; an accepted one gives gauges within their scales, readable texts, a sample
+// that agrees with the live values and the gauges, corrections within what a signed word holds,
+// the same display every time, and live points that stay on their axes.
 #include "fuzz_check.h"
 #include "link/frame.h"
 #include "link/live_points.h"
@@ -9,7 +9,6 @@
 #include "model/parameter_set.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 using namespace velmora;
@@ -54,23 +53,35 @@ void checkDisplay(const link::MonitorDisplay &d)
     check(d.rpmGauge >= 0 && d.dutyGauge >= 0);
 }
 
-// The number a label shows after its '='.
-double shownNumber(const link::LabelText &label)
-{
-    return std::strtod(label.text.c_str() + label.text.find('=') + 1, nullptr);
-}
-
 // The corrections are signed 16-bit words, so a unit that leans the mixture never shows as a
 // correction of thousands of percent.
-void checkCorrections(const link::MonitorDisplay &d)
+void checkCorrections(const link::MonitorSample &s)
 {
-    for (const auto *label :
-         {&d.coolantCorrection, &d.airCorrection, &d.pressureCorrection, &d.startCorrection}) {
-        const double percent = shownNumber(*label);
+    for (double percent : {s.coolantCorrectionPercent, s.airCorrectionPercent,
+                           s.pressureCorrectionPercent, s.startCorrectionPercent})
         check(percent >= -3276.8 && percent <= 3276.7);
-    }
-    const double us = shownNumber(d.supplyCorrection);
-    check(us >= -32768 - 1000 && us <= 32767 - 1000);
+    check(s.supplyCorrectionUs >= -32768 - 1000 && s.supplyCorrectionUs <= 32767 - 1000);
+}
+
+// The sample holds what the live values and the gauges were made from.
+void checkSample(const link::MonitorDisplay &d, const link::LiveValues &live)
+{
+    const link::MonitorSample &s = d.sample;
+    check(s.rpm == live.speed && s.lambdaMv == live.lambdaMv && s.throttleMv == live.throttleMv);
+    check(s.savingCountdown == live.savingCountdown && s.mapHold == (live.mapHold != 0));
+    check(s.throttleValid == (live.throttleOpening <= 100));
+    check(d.throttleGauge == (s.throttleValid ? s.throttlePercent : 0));
+    check(d.dutyGauge == s.dutyPercent && s.dutyPercent >= 0);
+    check(s.coolantSensed || s.coolantCelsius == 80);
+    check(s.airSensed || s.airCelsius == 50);
+    check(s.coolantCelsius >= -100 && s.coolantCelsius <= 155);
+    check(s.advanceDegrees >= 0 && s.advanceDegrees <= 255);
+    check(d.versionVisible == (s.unitVersion != link::kOwnProgramVersion));
+    check(d.dataErrorVisible == s.storedDataError);
+    for (int mv : {s.intakeMv, s.throttleMv, s.lambdaMv, s.coolantMv, s.airMv, s.ambientMv,
+                   s.servoDesiredMv, s.servoMeasuredMv})
+        check(mv >= 0 && mv <= 65535 * 5000 / 4092);
+    check(s.cells == link::LivePoints{}); // only the link knows the image to place them on
 }
 
 bool onAxis(int point)
@@ -119,7 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     check(live.fresh);
     checkDisplay(display);
-    checkCorrections(display);
+    checkCorrections(display.sample);
+    checkSample(display, live);
     link::LiveValues again;
     link::MonitorDisplay secondDisplay;
     check(link::decodeMonitor(reply, context, again, secondDisplay));
