@@ -3,7 +3,6 @@
 #include "link/frame.h"
 #include "link/headless_view.h"
 #include "link/link.h"
-#include "link/link_texts.h"
 #include "link/qt_serial_port.h"
 #include "model/parameter_set.h"
 #include "sim/fault_injector.h"
@@ -128,18 +127,18 @@ private:
     std::size_t m_sent = 0;
 };
 
-// The headless view, counting the reports that the soak holds against the unit.
+// The headless view, keeping every end the link reports, which the soak holds against the unit.
 class SoakView : public link::HeadlessView {
 public:
     explicit SoakView(DeviceImage &image) : HeadlessView(image, kEnglish) {}
 
-    void setMessage(const std::string &text, bool error, bool show) override
+    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override
     {
-        HeadlessView::setMessage(text, error, show);
-        if (text == link::text::kVerifyOk.pick(kEnglish))
-            ++m_verifyOk;
-        else if (text == link::text::kTuningOk.pick(kEnglish))
-            ++m_tuningOk;
+        HeadlessView::transactionEnded(transaction, outcome);
+        if (transaction == link::Transaction::TuningWrite)
+            m_tuningOk += outcome == link::Outcome::Ok ? 1 : 0;
+        else
+            m_endings.push_back({transaction, outcome});
     }
     void messageBox(const std::string &text) override
     {
@@ -147,19 +146,26 @@ public:
         ++m_boxes;
     }
 
-    int verifyOkCount() const { return m_verifyOk; }
+    // Ends of Reads, Verifies and Programs, in order.
+    const std::vector<Ended> &endings() const { return m_endings; }
     // Acknowledgements of a tuning write while no tuning runs: a late block reply that matched.
     int tuningOkCount() const { return m_tuningOk; }
     int boxCount() const { return m_boxes; }
 
 private:
-    int m_verifyOk = 0;
+    std::vector<Ended> m_endings;
     int m_tuningOk = 0;
     int m_boxes = 0;
 };
 
 enum class Kind { Read, Verify, Program };
 inline constexpr std::array<const char *, 3> kKindNames{"Read", "Verify", "Program"};
+inline constexpr std::array<link::Transaction, 3> kKindTransactions{
+    link::Transaction::Read, link::Transaction::Verify, link::Transaction::Program};
+// By link::Outcome.
+inline constexpr std::array<const char *, 8> kOutcomeNames{
+    "Ok",           "read error",       "no reading",     "verify error",
+    "program error", "version mismatch", "model refused", "cancelled"};
 
 struct KindCounts {
     int started = 0;
@@ -175,7 +181,9 @@ struct Ending {
 };
 
 // Starts the user commands and holds every tick against the unit:
-// - "Verify OK" and a finished Program are reported only while the unit's blocks 1..5 equal the
+// - every transaction ends once, as the one that ran, on the tick the link goes idle, or as
+//   cancelled when the next command replaces it;
+// - success and a finished Program are reported only while the unit's blocks 1..5 equal the
 //   image;
 // - the parameter bytes change only in a Read, only in the block the Read was answered for, and
 //   through the consistency pass where a Read ends.
@@ -188,8 +196,7 @@ public:
     // As the menu item does; a transaction still running is replaced.
     void start(Kind kind)
     {
-        if (m_kind)
-            ++tally(*m_kind).replaced;
+        const std::size_t endedBefore = m_view.endings().size();
         ++tally(kind).started;
         switch (kind) {
         case Kind::Read:
@@ -201,6 +208,17 @@ public:
         case Kind::Program:
             m_link.MenuProgramClick();
             break;
+        }
+        if (m_kind) {
+            ++tally(*m_kind).replaced;
+            const link::HeadlessView::Ended cancelled{transactionOf(*m_kind),
+                                                      link::Outcome::Cancelled};
+            EXPECT_EQ(m_view.endings().size(), endedBefore + 1);
+            EXPECT_TRUE(m_view.endings().size() > endedBefore &&
+                        m_view.endings()[endedBefore] == cancelled)
+                << "a replaced transaction did not end as cancelled";
+        } else {
+            EXPECT_EQ(m_view.endings().size(), endedBefore) << "a command on an idle link";
         }
         m_kind = kind;
         m_written = m_image;
@@ -214,8 +232,7 @@ public:
     {
         m_modeBefore = m_link.transferMode();
         m_commandBefore = m_link.commandByte();
-        m_verifyOkBefore = m_view.verifyOkCount();
-        m_boxesBefore = m_view.boxCount();
+        m_endedBefore = m_view.endings().size();
         m_doneBefore = m_link.programDone();
         m_imageBefore = m_image;
     }
@@ -224,29 +241,32 @@ public:
     std::optional<Ending> afterTick(const DeviceImage &unit)
     {
         checkParameterChanges();
-        const bool verifyOk = m_view.verifyOkCount() > m_verifyOkBefore;
-        if (verifyOk) {
+        const auto ended = endedThisTick();
+        const bool success = ended && ended->outcome == link::Outcome::Ok;
+        if (success) {
             EXPECT_TRUE(sameParameters(unit, m_image))
-                << "\"Verify OK\" while the unit differs in blocks "
-                << differingBlocks(unit, m_image);
+                << "success while the unit differs in blocks " << differingBlocks(unit, m_image);
         }
         if (m_link.programDone() && !m_doneBefore) {
             EXPECT_TRUE(sameParameters(unit, m_image))
                 << "a finished Program while the unit differs in blocks "
                 << differingBlocks(unit, m_image);
         }
-        if (!m_kind || m_link.transferMode() != link::TransferMode::Idle)
+        const bool running = m_kind && m_link.transferMode() != link::TransferMode::Idle;
+        EXPECT_TRUE(running || !m_kind || ended) << "the link went idle without an end";
+        EXPECT_TRUE(!ended || (!running && m_kind && ended->transaction == transactionOf(*m_kind)))
+            << "an end reported for no transaction that ran";
+        if (!m_kind || running)
             return std::nullopt;
 
-        const Ending ending{*m_kind, verifyOk, m_written};
+        const Ending ending{*m_kind, success, m_written};
         KindCounts &c = tally(*m_kind);
-        if (verifyOk) {
+        if (success) {
             ++c.succeeded;
         } else {
             ++c.failed;
-            const std::string why = m_view.boxCount() > m_boxesBefore && m_view.box()
-                                        ? *m_view.box()
-                                        : m_view.message();
+            const char *why = ended ? kOutcomeNames[static_cast<std::size_t>(ended->outcome)]
+                                    : "no end reported";
             ++m_failures[std::string(kKindNames[static_cast<std::size_t>(*m_kind)]) + ": " + why];
         }
         m_kind.reset();
@@ -258,6 +278,19 @@ public:
 
 private:
     KindCounts &tally(Kind kind) { return m_counts[static_cast<std::size_t>(kind)]; }
+    static link::Transaction transactionOf(Kind kind)
+    {
+        return kKindTransactions[static_cast<std::size_t>(kind)];
+    }
+    // The one end reported in the last tick; a second in one tick fails the soak.
+    std::optional<link::HeadlessView::Ended> endedThisTick() const
+    {
+        const auto &endings = m_view.endings();
+        EXPECT_LE(endings.size(), m_endedBefore + 1) << "two ends in one tick";
+        if (endings.size() == m_endedBefore)
+            return std::nullopt;
+        return endings.back();
+    }
 
     void checkParameterChanges() const
     {
@@ -272,8 +305,11 @@ private:
             if (mode == link::TransferMode::Read && m_link.commandByte() != m_commandBefore)
                 open[b] = true;
             // A refusal at block 0 runs the consistency pass over what the image holds.
-            const bool refused = m_view.boxCount() > m_boxesBefore ||
-                                 m_view.message() == link::text::kReadRefused.pick(kEnglish);
+            const auto ended = m_view.endings().size() > m_endedBefore
+                                   ? std::optional(m_view.endings().back())
+                                   : std::nullopt;
+            const bool refused = ended && (ended->outcome == link::Outcome::NoReading ||
+                                           ended->outcome == link::Outcome::VersionMismatch);
             if (mode == link::TransferMode::Idle && refused)
                 consistencyPass(expected);
         }
@@ -297,8 +333,7 @@ private:
 
     link::TransferMode m_modeBefore = link::TransferMode::Idle;
     std::uint8_t m_commandBefore = 0;
-    int m_verifyOkBefore = 0;
-    int m_boxesBefore = 0;
+    std::size_t m_endedBefore = 0;
     bool m_doneBefore = false;
     DeviceImage m_imageBefore;
 };
