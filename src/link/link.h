@@ -26,7 +26,7 @@ enum class Transaction : std::uint8_t { Read, Verify, Program, TuningWrite };
 enum class Outcome : std::uint8_t {
     Ok,
     ReadError,
-    NoReading,       // the unit forbids reading its set
+    NoReading, // the unit forbids reading its set
     VerifyError,
     ProgramError,
     VersionMismatch, // the unit runs a program this one does not speak to

@@ -48,8 +48,7 @@ struct CorrectionLabel {
 constexpr CorrectionLabel kCorrectionLabels[] = {
     {&MonitorDisplay::coolantCorrection, &MonitorSample::coolantCorrectionPercent,
      "TW correction= %4.1f "},
-    {&MonitorDisplay::airCorrection, &MonitorSample::airCorrectionPercent,
-     "AT correction=%4.1f "},
+    {&MonitorDisplay::airCorrection, &MonitorSample::airCorrectionPercent, "AT correction=%4.1f "},
     {&MonitorDisplay::pressureCorrection, &MonitorSample::pressureCorrectionPercent,
      "AP correction= %4.1f "},
     {&MonitorDisplay::startCorrection, &MonitorSample::startCorrectionPercent,
@@ -82,9 +81,7 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
     v.speedAlarm2 = reply[kSpeedAlarm2] != 0;
     d.rpm.text = format("RPM = %d ", speed);
     d.rpmGauge = context.limiter > 0 ? speed / context.limiter : 0;
-    d.rpm.colour = v.speedAlarm1   ? Colour::Red
-                   : v.speedAlarm2 ? Colour::Yellow
-                                   : Colour::Normal;
+    d.rpm.colour = v.speedAlarm1 ? Colour::Red : v.speedAlarm2 ? Colour::Yellow : Colour::Normal;
 
     const int iapCount = word(reply, kIntakePressureCount);
     const int iapMv = sensorMv(static_cast<std::uint16_t>(iapCount));
@@ -186,9 +183,8 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
 
     const int position = reply[kSparkPosition];
     v.advanceDegrees = position < context.advanceLimit ? context.advanceLimit - position : 0;
-    d.advance.text = position < context.advanceLimit
-                         ? format("ADVANCE = %d [°]", v.advanceDegrees)
-                         : std::string("ADVANCE = 0 [°]");
+    d.advance.text = position < context.advanceLimit ? format("ADVANCE = %d [°]", v.advanceDegrees)
+                                                     : std::string("ADVANCE = 0 [°]");
 
     std::size_t at = kCorrections;
     for (const CorrectionLabel &c : kCorrectionLabels) {

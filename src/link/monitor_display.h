@@ -35,10 +35,10 @@ struct MonitorSample {
     bool intakeValid = false; // the sensor count lies in its range
     int intakeMv = 0;
     int lambdaMv = 0;
-    int coolantCelsius = 0;      // 80 as shown when no sensor answers
+    int coolantCelsius = 0; // 80 as shown when no sensor answers
     bool coolantSensed = false;
     int coolantMv = 0;
-    int airCelsius = 0;          // 50 as shown when no sensor answers
+    int airCelsius = 0; // 50 as shown when no sensor answers
     bool airSensed = false;
     int airMv = 0;
     double ambientKpa = 0;
@@ -113,8 +113,8 @@ inline constexpr int kOwnProgramVersion = 43;
 // The colour of the supply voltage label for U in millivolts.
 Colour supplyColour(int millivolts);
 
-// Decodes one monitor reply into the live values, what the monitor shows and its sample. A reply that fails
-// its check byte changes nothing and returns false.
+// Decodes one monitor reply into the live values, what the monitor shows and its sample. A reply
+// that fails its check byte changes nothing and returns false.
 bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &context,
                    LiveValues &live, MonitorDisplay &display);
 

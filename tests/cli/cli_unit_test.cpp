@@ -4,10 +4,10 @@
 
 #include "../files/temp_folder.h"
 
+#include "cli/unit_session.h"
 #include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "link/frame.h"
-#include "cli/unit_session.h"
 #include "link/link.h"
 #include "memory_unit.h"
 #include "model/image_layout.h"

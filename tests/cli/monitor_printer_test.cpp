@@ -216,12 +216,29 @@ TEST(MonitorPrinterTest, CsvFieldsAreWhatTheLabelsShow)
         ASSERT_TRUE(link::decodeMonitor(reply, context, live, d));
 
         std::string expected = "1970-01-01T00:00:00.000Z";
-        for (const auto *label :
-             {&d.rpm, &d.throttle, &d.lambda, &d.coolant, &d.air, &d.intakePressure,
-              &d.ambientPressure, &d.supply, &d.advance, &d.crankPickup, &d.camPickup,
-              &d.injection14, &d.injection23, &d.duty, &d.blocking, &d.servoDesired,
-              &d.servoMeasured, &d.coolantCorrection, &d.airCorrection, &d.pressureCorrection,
-              &d.startCorrection, &d.supplyCorrection})
+        const link::LabelText *labels[] = {&d.rpm,
+                                           &d.throttle,
+                                           &d.lambda,
+                                           &d.coolant,
+                                           &d.air,
+                                           &d.intakePressure,
+                                           &d.ambientPressure,
+                                           &d.supply,
+                                           &d.advance,
+                                           &d.crankPickup,
+                                           &d.camPickup,
+                                           &d.injection14,
+                                           &d.injection23,
+                                           &d.duty,
+                                           &d.blocking,
+                                           &d.servoDesired,
+                                           &d.servoMeasured,
+                                           &d.coolantCorrection,
+                                           &d.airCorrection,
+                                           &d.pressureCorrection,
+                                           &d.startCorrection,
+                                           &d.supplyCorrection};
+        for (const link::LabelText *label : labels)
             expected += ',' + labelValue(label->text);
         if (extended)
             expected += ',' + labelValue(d.programmingCount.text);

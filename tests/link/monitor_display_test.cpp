@@ -331,11 +331,11 @@ TEST(MonitorSample, CarriesEveryValueInItsUnit)
     r.put16(m::kServoDesired, countFor(2222));
     r.put16(m::kServoMeasured, countFor(2100));
     r.data[m::kSparkPosition] = 70;
-    r.put16(m::kCorrections, 25);          // +2.5 %
-    r.put16(m::kCorrections + 2, 0xFFE2);  // -3.0 %
-    r.put16(m::kCorrections + 4, 0x8000);  // the most negative word
+    r.put16(m::kCorrections, 25);         // +2.5 %
+    r.put16(m::kCorrections + 2, 0xFFE2); // -3.0 %
+    r.put16(m::kCorrections + 4, 0x8000); // the most negative word
     r.put16(m::kCorrections + 6, 32767);
-    r.put16(m::kSupplyCorrection, 960);    // -40 us
+    r.put16(m::kSupplyCorrection, 960); // -40 us
     r.data[m::kCamPickup] = 1;
     r.data[m::kBlocking] = 1;
     r.data[m::kProgramVersion] = 41;

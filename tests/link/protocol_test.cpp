@@ -417,67 +417,81 @@ public:
 const char *const kMismatchBox = "Unmatched version of PC and Ignition programs!";
 
 const EndingCase kEndingCases[] = {
-    {"Program", [](OutcomeTest &t) { t.program(); }, {Transaction::Program, Outcome::Ok},
+    {"Program",
+     [](OutcomeTest &t) { t.program(); },
+     {Transaction::Program, Outcome::Ok},
      "Program device: OK"},
     {"Read", [](OutcomeTest &t) { t.read(); }, {Transaction::Read, Outcome::Ok}, "Verify OK"},
-    {"ReadWithoutVerify", [](OutcomeTest &t) { t.readSet(); }, {Transaction::Read, Outcome::Ok},
+    {"ReadWithoutVerify",
+     [](OutcomeTest &t) { t.readSet(); },
+     {Transaction::Read, Outcome::Ok},
      "Read device:"},
-    {"Verify", [](OutcomeTest &t) { t.verify(); }, {Transaction::Verify, Outcome::Ok},
-     "Verify OK"},
+    {"Verify", [](OutcomeTest &t) { t.verify(); }, {Transaction::Verify, Outcome::Ok}, "Verify OK"},
     {"VerifyOfADifferingImage",
      [](OutcomeTest &t) {
          t.differ();
          t.verify();
      },
-     {Transaction::Verify, Outcome::VerifyError}, "Verify error!"},
+     {Transaction::Verify, Outcome::VerifyError},
+     "Verify error!"},
     {"ReadOfASilentUnit",
      [](OutcomeTest &t) {
          t.silence();
          t.read();
      },
-     {Transaction::Read, Outcome::ReadError}, "Read error!"},
+     {Transaction::Read, Outcome::ReadError},
+     "Read error!"},
     {"ReadWhoseVerifyPassFails",
      [](OutcomeTest &t) {
          t.alterBlockTwo(0xC2, 1);
          t.read();
      },
-     {Transaction::Read, Outcome::VerifyError}, "Verify error!"},
+     {Transaction::Read, Outcome::VerifyError},
+     "Verify error!"},
     {"ProgramWhoseEchoDiffers",
      [](OutcomeTest &t) {
          t.alterBlockTwo(0x82);
          t.program();
      },
-     {Transaction::Program, Outcome::ProgramError}, "Program error!"},
+     {Transaction::Program, Outcome::ProgramError},
+     "Program error!"},
     {"ProgramWhoseVerifyPassFails",
      [](OutcomeTest &t) {
          t.alterBlockTwo(0xC2);
          t.program();
      },
-     {Transaction::Program, Outcome::VerifyError}, "Verify error!"},
+     {Transaction::Program, Outcome::VerifyError},
+     "Verify error!"},
     {"ReadForbidden",
      [](OutcomeTest &t) {
          t.identity([](sim::IdentityBlock &b) { b.readPermission = 0; });
          t.read();
      },
-     {Transaction::Read, Outcome::NoReading}, "No Reading!"},
+     {Transaction::Read, Outcome::NoReading},
+     "No Reading!"},
     {"ReadOfAMismatchedUnit",
      [](OutcomeTest &t) {
          t.identity([](sim::IdentityBlock &b) { b.compatibilityMark = 42; });
          t.read();
      },
-     {Transaction::Read, Outcome::VersionMismatch}, "Read device:", kMismatchBox},
+     {Transaction::Read, Outcome::VersionMismatch},
+     "Read device:",
+     kMismatchBox},
     {"ProgramOfAMismatchedUnit",
      [](OutcomeTest &t) {
          t.identity([](sim::IdentityBlock &b) { b.compatibilityMark = 42; });
          t.program();
      },
-     {Transaction::Program, Outcome::VersionMismatch}, "Program device:", kMismatchBox},
+     {Transaction::Program, Outcome::VersionMismatch},
+     "Program device:",
+     kMismatchBox},
     {"ProgramRefusedForTheModel",
      [](OutcomeTest &t) {
          t.identity([](sim::IdentityBlock &b) { b.modelMap = {1 << 3}; });
          t.program();
      },
-     {Transaction::Program, Outcome::ModelRefused}, "Program device:",
+     {Transaction::Program, Outcome::ModelRefused},
+     "Program device:",
      "These Ignition is not for this type of motorbikes!"},
 };
 

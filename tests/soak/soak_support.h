@@ -163,9 +163,14 @@ inline constexpr std::array<const char *, 3> kKindNames{"Read", "Verify", "Progr
 inline constexpr std::array<link::Transaction, 3> kKindTransactions{
     link::Transaction::Read, link::Transaction::Verify, link::Transaction::Program};
 // By link::Outcome.
-inline constexpr std::array<const char *, 8> kOutcomeNames{
-    "Ok",           "read error",       "no reading",     "verify error",
-    "program error", "version mismatch", "model refused", "cancelled"};
+inline constexpr std::array<const char *, 8> kOutcomeNames{"Ok",
+                                                           "read error",
+                                                           "no reading",
+                                                           "verify error",
+                                                           "program error",
+                                                           "version mismatch",
+                                                           "model refused",
+                                                           "cancelled"};
 
 struct KindCounts {
     int started = 0;
@@ -265,8 +270,8 @@ public:
             ++c.succeeded;
         } else {
             ++c.failed;
-            const char *why = ended ? kOutcomeNames[static_cast<std::size_t>(ended->outcome)]
-                                    : "no end reported";
+            const char *why =
+                ended ? kOutcomeNames[static_cast<std::size_t>(ended->outcome)] : "no end reported";
             ++m_failures[std::string(kKindNames[static_cast<std::size_t>(*m_kind)]) + ": " + why];
         }
         m_kind.reset();
