@@ -345,8 +345,8 @@ TEST_F(CliUnitTest, SessionSuccessFollowsTheReportedOutcome)
     DeviceImage mine = unit->image();
     mine[layout::kAdvance + 1] = 17;
     consistencyPass(mine);
-    cli::UnitSession session(mine, 1);
-    ASSERT_TRUE(session.open(unit->slavePath()));
+    cli::UnitSession session(mine, 1, unit->access());
+    ASSERT_TRUE(session.open(unit->device()));
     std::ostream quiet(nullptr);
 
     EXPECT_TRUE(session.transact(&link::Link::MenuProgramClick, quiet));
