@@ -382,6 +382,11 @@ struct EndingCase {
     const char *box = ""; // the message box it opened, if any
 };
 
+void PrintTo(const EndingCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class OutcomeTest : public ProtocolTest, public ::testing::WithParamInterface<EndingCase> {
 public:
     void program() { link.MenuProgramClick(); }
