@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/signal_closer.h"
 #include "link/port_names.h"
+#include "release/release_version.h"
 #include "sim/engine_options.h"
 #include "sim/pty_unit.h"
 #include "ui/dialogs.h"
@@ -22,7 +23,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     // No display name: the X11 platform would append it to the window's title, which must read
     // exactly as the language's caption.
     QApplication::setApplicationName(QStringLiteral("velmora"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kReleaseVersion));
     QApplication::setWindowIcon(ui::logoIcon());
 
     const auto options = parseCommandLine(QApplication::arguments());

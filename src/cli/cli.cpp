@@ -12,6 +12,7 @@
 #include "link/link_texts.h"
 #include "link/port_names.h"
 #include "model/parameter_set.h"
+#include "release/release_version.h"
 
 #include <algorithm>
 #include <cctype>
@@ -35,7 +36,8 @@ constexpr const char *kToolUsage =
     "  program   writes a parameter set into the unit\n"
     "  monitor   shows the unit's live values\n"
     "\n"
-    "velmora-cli COMMAND --help shows the options of a command.\n";
+    "velmora-cli COMMAND --help shows the options of a command.\n"
+    "velmora-cli --version shows the release of velmora-cli.\n";
 
 const std::map<std::string, std::string, std::less<>> kCommandUsage{
     {"defaults", "Usage: velmora-cli defaults --model M [-o FILE]\n"
@@ -88,6 +90,7 @@ struct Parsed {
     std::set<std::string, std::less<>> flags;
     std::vector<std::string> positionals;
     bool help = false;
+    bool version = false;
     std::uint8_t language = 1;
 
     std::optional<std::string> value(std::string_view name) const
@@ -144,6 +147,10 @@ std::optional<UsageError> parse(const std::vector<std::string> &args, Parsed &pa
         return UsageError{"no command"};
     if (args[i] == "--help" || args[i] == "-h") {
         parsed.help = true;
+        return std::nullopt;
+    }
+    if (args[i] == "--version") {
+        parsed.version = true;
         return std::nullopt;
     }
     parsed.command = args[i++];
@@ -317,8 +324,10 @@ private:
             code = usage("the port is a number from 1 to 10");
             return std::nullopt;
         }
-        return link::comPortDevice(static_cast<int>(*n),
-                                   files::SettingsFile::load(files::defaultSettingsPath()));
+        const auto settings = files::SettingsFile::load(files::defaultSettingsPath());
+        return link::comPortDevice(static_cast<int>(*n), [&settings](const std::string &name) {
+            return files::configuredPortDevice(settings, name);
+        });
     }
 
     bool openSession(UnitSession &session, const std::string &path, int &code)
@@ -502,6 +511,10 @@ int runCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
     }
     if (parsed.help) {
         out << usageText(parsed.command);
+        return kExitOk;
+    }
+    if (parsed.version) {
+        out << "velmora-cli " << kReleaseVersion << '\n';
         return kExitOk;
     }
     return Command(parsed, out, err, access).run();

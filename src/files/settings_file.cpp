@@ -229,6 +229,12 @@ bool SettingsFile::save(const std::filesystem::path &path) const
     return saveFile(path, text()) == SaveResult::Saved;
 }
 
+std::optional<std::string> configuredPortDevice(const SettingsFile &settings,
+                                                std::string_view portName)
+{
+    return settings.value("PORTS", portName);
+}
+
 std::filesystem::path defaultSettingsPath()
 {
     const auto variable = [](const char *name) -> std::string {

@@ -62,4 +62,8 @@ private:
 // Velmora05.ini in the current folder.
 std::filesystem::path defaultSettingsPath();
 
+// The device that section PORTS names for a port such as "COM3", if any.
+std::optional<std::string> configuredPortDevice(const SettingsFile &settings,
+                                                std::string_view portName);
+
 } // namespace velmora::files

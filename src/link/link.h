@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame.h"
+#include "link/frame.h"
 #include "live_points.h"
 #include "monitor.h"
 #include "monitor_display.h"

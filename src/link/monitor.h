@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frame.h"
-#include "monitor_layout.h"
+#include "link/frame.h"
+#include "link/monitor_layout.h"
 
 #include <cstdint>
 #include <span>

@@ -1,5 +1,7 @@
 #include "monitor_display.h"
 
+#include "model/identity.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>

@@ -108,8 +108,6 @@ struct MonitorContext {
     std::string versionMismatch;   // the stored text of the current language
 };
 
-inline constexpr int kOwnProgramVersion = 43;
-
 // The colour of the supply voltage label for U in millivolts.
 Colour supplyColour(int millivolts);
 

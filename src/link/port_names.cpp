@@ -16,7 +16,7 @@ std::string comPortName(int n)
     return "COM" + std::to_string(n);
 }
 
-std::string comPortDevice(int n, const files::SettingsFile &settings,
+std::string comPortDevice(int n, const ConfiguredPort &configured,
                           const std::function<const char *(const char *)> &getenv)
 {
     const std::string name = comPortName(n);
@@ -28,9 +28,10 @@ std::string comPortDevice(int n, const files::SettingsFile &settings,
         if (const char *device = getenv(variable.c_str()); device && *device)
             return device;
     }
-    if (std::optional<std::string> device = settings.value("PORTS", name);
-        device && !device->empty())
-        return *device;
+    if (configured) {
+        if (std::optional<std::string> device = configured(name); device && !device->empty())
+            return *device;
+    }
 #ifdef _WIN32
     return name;
 #else

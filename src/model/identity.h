@@ -23,6 +23,10 @@ std::string monthText(std::uint8_t code);
 
 inline constexpr std::uint8_t kCompatibilityMark = 43; // '+'
 
+// The version of the unit's program this configurator belongs to: About shows it, the monitor
+// compares the unit's with it, and the simulated unit reports it unless told otherwise.
+inline constexpr int kOwnProgramVersion = 43;
+
 bool isCompatible(const DeviceImage &image);  // identity byte 10 carries the mark
 bool readPermitted(const DeviceImage &image); // identity byte 9 is 1
 bool modelAccepted(const DeviceImage &image, std::uint8_t model); // model map bit of `model`

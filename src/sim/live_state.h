@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/identity.h"
+
 #include <array>
 #include <cstdint>
 
@@ -40,7 +42,7 @@ struct LiveState {
     int supplyCorrectionUs = 0;                // -1000..64535
     std::uint16_t savingCountdown = 0;
     bool storedDataError = false;
-    std::uint8_t programVersion = 43;
+    std::uint8_t programVersion = kOwnProgramVersion;
 
     friend bool operator==(const LiveState &, const LiveState &) = default;
 };

@@ -4,6 +4,7 @@
 #include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "model/parameter_set.h"
+#include "release/release_version.h"
 #include "sim/block_store.h"
 #include "sim/pty_unit.h"
 #include "sim/unit_options.h"
@@ -72,6 +73,10 @@ int main(int argc, char **argv)
     const UnitOptions &options = parsed.options;
     if (options.help) {
         std::cout << unitUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "velmora-unit " << velmora::kReleaseVersion << '\n';
         return 0;
     }
 

@@ -1,5 +1,7 @@
 #include "unit_options.h"
 
+#include "model/identity.h"
+
 #include <charconv>
 #include <functional>
 #include <map>
@@ -148,7 +150,7 @@ std::map<std::string_view, Handler> valueOptions()
              o.identity.name = v;
              return {};
          }},
-        {"--version", identityByte(&IdentityBlock::version)},
+        {"--identity-version", identityByte(&IdentityBlock::version)},
         {"--date",
          [](UnitOptions &o, std::string_view v) -> std::string {
              const auto f = parseFields<3>(v, '.', {31, 12, 2255});
@@ -270,6 +272,7 @@ std::map<std::string_view, std::function<void(UnitOptions &)>> flagOptions()
     return {
         {"--help", [](UnitOptions &o) { o.help = true; }},
         {"-h", [](UnitOptions &o) { o.help = true; }},
+        {"--version", [](UnitOptions &o) { o.version = true; }},
         {"--pace", [](UnitOptions &o) { o.faults.pace = true; }},
         {"--no-pace", [](UnitOptions &o) { o.faults.pace = false; }},
         {"--file-identity", [](UnitOptions &o) { o.fileIdentity = true; }},
@@ -341,6 +344,8 @@ ParsedOptions parseUnitOptions(std::span<const std::string_view> args)
 
 std::string unitUsage()
 {
+    const std::string mark = std::to_string(kCompatibilityMark);
+    const std::string programVersion = std::to_string(kOwnProgramVersion);
     return R"(Usage: velmora-unit [options]
 
 Simulates the engine-control unit on a pseudo-terminal. The first line printed is the
@@ -349,11 +354,12 @@ end of standard input or a planned hang-up.
 
 Identity (block 0):
   --name ABC              program name, up to three characters (VSU)
-  --version N             version number 0..255 (7)
+  --identity-version N    version number 0..255 (7)
   --date D.M.YYYY         program date, year 2000..2255 (14.3.2024)
   --time HH:MM            program time (09:30)
   --read-permission N     1 lets the configurator read the stored blocks (1)
-  --mark N                compatibility mark, 43 matches the configurator (43)
+  --mark N                compatibility mark, )" +
+           mark + " matches the configurator (" + mark + R"()
   --models HEX            model bitmap byte, bit m accepts model m (1F)
   --long-name TEXT        long name of up to 30 characters, written over map bytes 16..
 Image:
@@ -400,12 +406,14 @@ Sensor and unit faults:
   --air-fault             open air sensor
   --servo-fault           servo reported not in order
   --data-error            stored-data error
-  --unit-version N        program version byte (43)
+  --unit-version N        program version byte ()" +
+           programVersion + R"()
   --speed-alarm 1|2       raise speed alarm 1 or 2; repeatable
   --blocking              report blocking
 Program:
   --no-stdin              run until a signal even when standard input ends
   -h, --help              show this text
+  --version               show the release of velmora-unit
 )";
 }
 

@@ -20,6 +20,7 @@ struct UnitOptions {
     bool fileIdentity = false; // keep block 0 of the image file instead of the identity options
     bool watchStdin = true;    // end of input ends the program
     bool help = false;
+    bool version = false; // print the release and stop
 };
 
 struct ParsedOptions {

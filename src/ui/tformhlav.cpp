@@ -433,7 +433,9 @@ void TFormHlav::OpenComPort()
     const int n = m_held.comPort;
     if (n < link::kFirstComPort || n > link::kLastComPort)
         return;
-    const std::string device = link::comPortDevice(n, m_settings);
+    const std::string device = link::comPortDevice(n, [this](const std::string &name) {
+        return files::configuredPortDevice(m_settings, name);
+    });
     if (m_serial.open(QString::fromStdString(device))) {
         m_link->setPort(&m_serial);
     } else {

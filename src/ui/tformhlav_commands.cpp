@@ -8,6 +8,8 @@
 #include "printing.h"
 #include "texts.h"
 
+#include "model/identity.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDate>
@@ -22,8 +24,6 @@
 namespace velmora::ui {
 
 namespace {
-
-constexpr int kProgramVersion = 43;
 
 // Recorded when this file is compiled: "Oct  4 2005" and "10:07:40".
 constexpr const char *kBuildDate = __DATE__;
@@ -60,7 +60,7 @@ QString TFormHlav::aboutText(std::uint8_t language)
 {
     return pick(kAboutFormat, language)
                .arg(QLatin1String(kBuildDate), QLatin1String(kBuildTime))
-               .arg(kProgramVersion) +
+               .arg(kOwnProgramVersion) +
            pick(kMakerLines, language);
 }
 

@@ -1,3 +1,4 @@
+#include "files/settings_file.h"
 #include "link/port_names.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 using velmora::files::SettingsFile;
 using velmora::link::comPortDevice;
 using velmora::link::comPortName;
+using velmora::link::ConfiguredPort;
 
 namespace {
 
@@ -30,9 +32,17 @@ private:
     std::map<std::string, std::string> m_values;
 };
 
-SettingsFile portSettings(const char *text)
+// The devices a settings file names, answered as the window and the tool answer them.
+ConfiguredPort configuredIn(SettingsFile settings)
 {
-    return SettingsFile::fromText(std::string("[PORTS]\n") + text);
+    return [settings = std::move(settings)](const std::string &name) {
+        return velmora::files::configuredPortDevice(settings, name);
+    };
+}
+
+ConfiguredPort portSettings(const char *text)
+{
+    return configuredIn(SettingsFile::fromText(std::string("[PORTS]\n") + text));
 }
 
 } // namespace
@@ -49,7 +59,7 @@ TEST(PortNames, NamesCoverCom1ToCom10)
 TEST(PortDevice, EnvironmentBeatsSettingsBeatsTheSystemName)
 {
     Environment env;
-    const SettingsFile settings = portSettings("COM2=/dev/ttyUSB0\nCOM10=/dev/ttyUSB9\n");
+    const ConfiguredPort settings = portSettings("COM2=/dev/ttyUSB0\nCOM10=/dev/ttyUSB9\n");
 
     EXPECT_EQ(comPortDevice(1, settings, env.lookup()), "/dev/ttyS0");
     EXPECT_EQ(comPortDevice(2, settings, env.lookup()), "/dev/ttyUSB0");
@@ -69,11 +79,13 @@ TEST(PortDevice, EmptyValuesCountAsUnset)
     Environment env;
     env.set("VELMORA_COM4", "");
     env.set("VELMORA_COM5", "");
-    const SettingsFile settings = portSettings("COM4=/dev/ttyACM0\nCOM5=\n");
+    const ConfiguredPort settings = portSettings("COM4=/dev/ttyACM0\nCOM5=\n");
     EXPECT_EQ(comPortDevice(4, settings, env.lookup()), "/dev/ttyACM0");
     EXPECT_EQ(comPortDevice(5, settings, env.lookup()), "/dev/ttyS4");
     // No environment at all.
     EXPECT_EQ(comPortDevice(4, settings, nullptr), "/dev/ttyACM0");
+    // Nothing configured at all.
+    EXPECT_EQ(comPortDevice(4, nullptr, env.lookup()), "/dev/ttyS3");
 }
 
 TEST(PortDevice, NumbersOutsideOneToTenGiveNothing)
@@ -81,7 +93,7 @@ TEST(PortDevice, NumbersOutsideOneToTenGiveNothing)
     Environment env;
     env.set("VELMORA_COM0", "/dev/pts/1");
     env.set("VELMORA_COM11", "/dev/pts/2");
-    const SettingsFile settings = portSettings("COM0=/dev/ttyUSB0\nCOM11=/dev/ttyUSB1\n");
+    const ConfiguredPort settings = portSettings("COM0=/dev/ttyUSB0\nCOM11=/dev/ttyUSB1\n");
     for (int n : {0, 11, -1, 1000})
         EXPECT_EQ(comPortDevice(n, settings, env.lookup()), "") << n;
 }
@@ -93,7 +105,7 @@ TEST(PortDevice, ReadsTheProcessEnvironmentByDefault)
         saved ? std::optional<std::string>(saved) : std::nullopt;
 
     ::setenv("VELMORA_COM6", "/dev/pts/42", 1);
-    EXPECT_EQ(comPortDevice(6, SettingsFile()), "/dev/pts/42");
+    EXPECT_EQ(comPortDevice(6, configuredIn(SettingsFile())), "/dev/pts/42");
     ::unsetenv("VELMORA_COM6");
     EXPECT_EQ(comPortDevice(6, portSettings("com6=/dev/ttyUSB3\n")), "/dev/ttyUSB3");
 

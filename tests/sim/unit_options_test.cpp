@@ -31,7 +31,7 @@ TEST(UnitOptions, IdentityAndLineOptionsInBothSpellings)
 {
     const ParsedOptions p = parse({"--name",
                                    "ABC",
-                                   "--version=12",
+                                   "--identity-version=12",
                                    "--date",
                                    "5.2.2002",
                                    "--time",
@@ -83,6 +83,27 @@ TEST(UnitOptions, IdentityAndLineOptionsInBothSpellings)
     EXPECT_FALSE(p.options.watchStdin);
 }
 
+TEST(UnitOptions, VersionAsksForTheReleaseAndNamesNoIdentityByte)
+{
+    const ParsedOptions asked = parse({"--version"});
+    ASSERT_TRUE(asked.ok()) << asked.error;
+    EXPECT_TRUE(asked.options.version);
+    EXPECT_EQ(asked.options.identity.version, IdentityBlock{}.version);
+    EXPECT_FALSE(parse({}).options.version);
+
+    const ParsedOptions valued = parse({"--version=12"});
+    EXPECT_FALSE(valued.ok());
+    EXPECT_EQ(valued.error, "--version takes no value");
+    const ParsedOptions separate = parse({"--version", "12"});
+    EXPECT_FALSE(separate.ok());
+    EXPECT_EQ(separate.error, "unknown option 12");
+
+    const ParsedOptions renamed = parse({"--identity-version", "200"});
+    ASSERT_TRUE(renamed.ok()) << renamed.error;
+    EXPECT_EQ(renamed.options.identity.version, 200);
+    EXPECT_FALSE(renamed.options.version);
+}
+
 TEST(UnitOptions, NamingABlockToAlterAltersEachOfItsReplies)
 {
     const FaultPlan f = parse({"--alter-block", "4"}).options.faults;
@@ -99,7 +120,7 @@ TEST(UnitOptions, BadCommandLinesAreRefusedNamingTheOption)
         {"--drop-every"},
         {"--drop-every", "-1"},
         {"--drop-every", "2x"},
-        {"--version", "256"},
+        {"--identity-version", "256"},
         {"--name", "ABCD"},
         {"--date", "31.13.2020"},
         {"--date", "1.1.1999"},
