@@ -6,6 +6,7 @@
 #include "link/frame.h"
 #include "link/live_points.h"
 #include "link/monitor_display.h"
+#include "model/identity.h"
 #include "model/parameter_set.h"
 
 #include <algorithm>
@@ -76,7 +77,7 @@ void checkSample(const link::MonitorDisplay &d, const link::LiveValues &live)
     check(s.airSensed || s.airCelsius == 50);
     check(s.coolantCelsius >= -100 && s.coolantCelsius <= 155);
     check(s.advanceDegrees >= 0 && s.advanceDegrees <= 255);
-    check(d.versionVisible == (s.unitVersion != link::kOwnProgramVersion));
+    check(d.versionVisible == (s.unitVersion != kOwnProgramVersion));
     check(d.dataErrorVisible == s.storedDataError);
     for (int mv : {s.intakeMv, s.throttleMv, s.lambdaMv, s.coolantMv, s.airMv, s.ambientMv,
                    s.servoDesiredMv, s.servoMeasuredMv})
