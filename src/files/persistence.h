@@ -1,0 +1,43 @@
+#pragma once
+
+#include "settings_file.h"
+#include "window_settings.h"
+
+#include "model/device_image.h"
+
+#include <filesystem>
+#include <string>
+
+namespace velmora::files {
+
+// What the window keeps between runs: the settings file, the parameter image and the test switch
+// beside it, and the folder both file dialogs start from. It is given where the settings file
+// lies; it never looks anything up itself.
+class Persistence {
+public:
+    // Reads the settings file; a missing or unreadable one counts as empty.
+    explicit Persistence(std::filesystem::path settingsPath);
+
+    const std::filesystem::path &settingsPath() const { return m_settingsPath; }
+    const SettingsFile &settings() const { return m_settings; }
+
+    // Reads the window's keys over `window` (what it holds stands for the keys the file lacks)
+    // and the parameter image over `image`; the remembered path comes from the file too.
+    void load(WindowSettings &window, DeviceImage &image);
+    // True when the test-switch file beside the settings says so.
+    bool testSwitch() const;
+    // Writes the window's keys with the remembered path, then the parameter image. Failures are
+    // not reported: both files are replaced whole or not at all.
+    void save(const WindowSettings &window, const DeviceImage &image);
+
+    // The path of the last parameter file opened or saved.
+    const std::string &lastPath() const { return m_lastPath; }
+    void setLastPath(std::string path) { m_lastPath = std::move(path); }
+
+private:
+    std::filesystem::path m_settingsPath;
+    SettingsFile m_settings;
+    std::string m_lastPath;
+};
+
+} // namespace velmora::files
