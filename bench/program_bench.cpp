@@ -34,9 +34,14 @@ int main(int argc, char **argv)
     }
 
     velmora::sim::PtyUnit unit; // paced like a real line
-    qputenv("VELMORA_COM1", QByteArray::fromStdString(unit.slavePath()));
+    velmora::ui::WindowOptions options;
+    options.arguments = {QStringLiteral("ENGLISH")};
+    options.settingsPath = velmora::files::defaultSettingsPath();
+    options.portDevice = [device = unit.slavePath()](int, const velmora::files::SettingsFile &) {
+        return device;
+    };
     velmora::ui::SilentDialogs dialogs;
-    velmora::ui::TFormHlav window(dialogs, {QStringLiteral("ENGLISH")});
+    velmora::ui::TFormHlav window(dialogs, std::move(options));
     window.show();
 
     auto *timer = window.findChild<QTimer *>(QStringLiteral("Timer1"));

@@ -9,10 +9,18 @@
 
 namespace {
 
+// The settings of the benchmark's own folder (the run sets it), ports as the settings name them.
+velmora::ui::WindowOptions windowOptions()
+{
+    velmora::ui::WindowOptions options;
+    options.settingsPath = velmora::files::defaultSettingsPath();
+    return options;
+}
+
 void BM_AfterChangeStep(benchmark::State &state)
 {
     velmora::ui::SilentDialogs dialogs;
-    velmora::ui::TFormHlav window(dialogs, {});
+    velmora::ui::TFormHlav window(dialogs, windowOptions());
     window.show();
     QApplication::processEvents();
     int step = 0;
@@ -33,7 +41,7 @@ BENCHMARK(BM_AfterChangeStep)
 void BM_ShowMonitor(benchmark::State &state)
 {
     velmora::ui::SilentDialogs dialogs;
-    velmora::ui::TFormHlav window(dialogs, {});
+    velmora::ui::TFormHlav window(dialogs, windowOptions());
     window.show();
     QApplication::processEvents();
     velmora::link::MonitorDisplay a, b;

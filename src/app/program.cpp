@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/signal_closer.h"
+#include "files/settings_file.h"
 #include "link/port_names.h"
 #include "release/release_version.h"
 #include "sim/engine_options.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <utility>
 
 namespace velmora::app {
 
@@ -50,14 +52,30 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
             Application::showException(QString::fromLocal8Bit(e.what()));
             return 1;
         }
-        for (int n = link::kFirstComPort; n <= link::kLastComPort; ++n)
-            qputenv(QStringLiteral("VELMORA_COM%1").arg(n).toLatin1().constData(),
-                    QByteArray::fromStdString(demoUnit->slavePath()));
+    }
+
+    // The user's environment names the settings folder and may name the device of each port;
+    // the window itself reads no environment.
+    ui::WindowOptions windowOptions;
+    windowOptions.arguments = options.arguments;
+    windowOptions.settingsPath = files::defaultSettingsPath();
+    if (demoUnit) {
+        windowOptions.portDevice = [device = demoUnit->slavePath()](
+                                       int, const files::SettingsFile &) { return device; };
+    } else {
+        windowOptions.portDevice = [](int n, const files::SettingsFile &settings) {
+            return link::comPortDevice(
+                n,
+                [&settings](const std::string &name) {
+                    return files::configuredPortDevice(settings, name);
+                },
+                link::processEnvironment);
+        };
     }
 
     ui::MessageBoxDialogs dialogs;
     try {
-        ui::TFormHlav window(dialogs, options.arguments);
+        ui::TFormHlav window(dialogs, std::move(windowOptions));
         window.show();
         closer.setWindow(&window);
         if (shown)

@@ -34,10 +34,9 @@
 
 namespace velmora::ui {
 
-TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_arguments(arguments),
-      m_settingsPath(files::defaultSettingsPath()),
-      m_settings(files::SettingsFile::load(m_settingsPath)),
+TFormHlav::TFormHlav(Dialogs &dialogs, WindowOptions options, QWidget *parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_options(std::move(options)),
+      m_persistence(m_options.settingsPath),
       m_link(std::make_unique<link::Link>(m_image, *this))
 {
     setObjectName(QStringLiteral("FormHlav"));
@@ -78,7 +77,11 @@ TFormHlav::TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *pa
 
 TFormHlav::~TFormHlav()
 {
-    m_alive = false;
+    // QWidget's destructor deletes the controls after the members here are gone; a cell that
+    // loses the focus then must find nothing of this window to call.
+    m_timer->stop();
+    for (QObject *control : findChildren<QObject *>())
+        control->disconnect(this);
 }
 
 void TFormHlav::bindCellEvents()
@@ -325,8 +328,8 @@ void TFormHlav::FormCreate()
     centreOnScreen();
     loadSettings();
     applyModelConstants(m_image);
-    if (!m_arguments.isEmpty()) {
-        const QString &first = m_arguments.first();
+    if (!m_options.arguments.isEmpty()) {
+        const QString &first = m_options.arguments.first();
         if (first == QLatin1String("ENGLISH"))
             m_held.language = 1;
         else if (first == QLatin1String("CESKY"))
@@ -342,7 +345,7 @@ void TFormHlav::FormCreate()
     setLanguage(m_held.language);
     for (QWidget *w : m_startHidden)
         w->hide();
-    m_testFlag = files::readTestSwitch(files::testSwitchPath(m_settingsPath));
+    m_testFlag = m_persistence.testSwitch();
     for (QLabel *label : m_testLabels)
         label->setVisible(m_testFlag);
 }
@@ -385,7 +388,6 @@ files::WindowSettings TFormHlav::windowSettings() const
     s.comPort = m_held.comPort;
     s.language = m_held.language;
     s.file = m_file2->text().toStdString();
-    s.iniDir = m_rememberedPath.toStdString();
     s.page = m_pages->currentIndex();
     for (const auto &[member, name] : kKeptBoxes)
         s.*member = named<QCheckBox>(QString::fromUtf8(name))->isChecked();
@@ -396,7 +398,7 @@ void TFormHlav::loadSettings()
 {
     // What the window holds now stands for every key the file lacks.
     files::WindowSettings s = windowSettings();
-    files::readWindowSettings(m_settings, s);
+    m_persistence.load(s, m_image);
 
     move(static_cast<int>(*s.left), static_cast<int>(*s.top));
     resize(static_cast<int>(s.width), static_cast<int>(s.height));
@@ -411,21 +413,15 @@ void TFormHlav::loadSettings()
     m_held.comPort = s.comPort;
     m_held.language = s.language;
     m_file2->setText(QString::fromStdString(s.file));
-    m_rememberedPath = QString::fromStdString(s.iniDir);
     if (s.page >= 0 && s.page < m_pages->count())
         m_pages->setCurrentIndex(static_cast<int>(s.page));
     for (const auto &[member, name] : kKeptBoxes)
         named<QCheckBox>(QString::fromUtf8(name))->setChecked(s.*member);
-
-    files::loadImageFile(files::parameterImagePath(m_settingsPath), m_image);
 }
 
 void TFormHlav::saveSettings()
 {
-    files::writeWindowSettings(m_settings, windowSettings());
-    // Failures at exit are not reported; both files are replaced whole or not at all.
-    m_settings.save(m_settingsPath);
-    files::saveImageFile(files::parameterImagePath(m_settingsPath), m_image);
+    m_persistence.save(windowSettings(), m_image);
 }
 
 void TFormHlav::OpenComPort()
@@ -433,9 +429,13 @@ void TFormHlav::OpenComPort()
     const int n = m_held.comPort;
     if (n < link::kFirstComPort || n > link::kLastComPort)
         return;
-    const std::string device = link::comPortDevice(n, [this](const std::string &name) {
-        return files::configuredPortDevice(m_settings, name);
-    });
+    const files::SettingsFile &settings = m_persistence.settings();
+    const link::ConfiguredPort configured = [&settings](const std::string &name) {
+        return files::configuredPortDevice(settings, name);
+    };
+    // Without a lookup of its own the window knows the port table and the system's names only.
+    const std::string device = m_options.portDevice ? m_options.portDevice(n, settings)
+                                                    : link::comPortDevice(n, configured, nullptr);
     if (m_serial.open(QString::fromStdString(device))) {
         m_link->setPort(&m_serial);
     } else {
@@ -539,7 +539,7 @@ private:
 
 bool TFormHlav::editingEventAllowed() const
 {
-    return m_alive && !m_closed && m_stepDepth == 0;
+    return !m_closed && m_stepDepth == 0;
 }
 
 void TFormHlav::takeOverStep()
@@ -823,7 +823,7 @@ void TFormHlav::MenuNewClick()
 
 void TFormHlav::MenuOpenClick()
 {
-    const QString path = m_dialogs.openFileName(this, m_rememberedPath);
+    const QString path = m_dialogs.openFileName(this, rememberedPath());
     if (!path.isEmpty()) {
         bool extended = m_extMonitor->isChecked();
         const std::optional<bool> accepted =
@@ -837,7 +837,7 @@ void TFormHlav::MenuOpenClick()
             applyModelConstants(m_image);
             afterChangeStep();
             m_file2->setText(path);
-            m_rememberedPath = path;
+            m_persistence.setLastPath(path.toStdString());
         }
     }
     m_hlaseni->hide();
@@ -846,7 +846,7 @@ void TFormHlav::MenuOpenClick()
 
 void TFormHlav::MenuSaveClick()
 {
-    const QString path = m_dialogs.saveFileName(this, m_rememberedPath);
+    const QString path = m_dialogs.saveFileName(this, rememberedPath());
     if (path.isEmpty())
         return;
     files::SaveFile file(path.toStdString());
@@ -864,7 +864,7 @@ void TFormHlav::MenuSaveClick()
         return;
     }
     m_file2->setText(path);
-    m_rememberedPath = path;
+    m_persistence.setLastPath(path.toStdString());
 }
 
 void TFormHlav::MenuExitClick()

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "files/settings_file.h"
-#include "files/window_settings.h"
+#include "files/persistence.h"
 #include "grid.h"
 #include "link/link.h"
 #include "link/qt_serial_port.h"
@@ -14,10 +13,14 @@
 #include <QRect>
 #include <QStringList>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QAction;
+class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QDate;
@@ -31,9 +34,22 @@ class QTimer;
 
 namespace velmora::ui {
 
+class ArrowButtons;
 class Dialogs;
 class Gauge;
 class MouseUpCheckBox;
+
+// What the window is given from outside: the program's start passes what it found on the
+// command line and in the environment, tests pass their own.
+struct WindowOptions {
+    // The command-line words after the program name, without our own options.
+    QStringList arguments;
+    // The settings file; the parameter image and the test switch lie beside it.
+    std::filesystem::path settingsPath;
+    // The device COM<n> stands for, given the settings for their port table. None: the port
+    // table, else the system's own name of the port.
+    std::function<std::string(int n, const files::SettingsFile &settings)> portDevice;
+};
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
 // one place where user events enter the program.
@@ -46,8 +62,7 @@ public:
     static constexpr int kIgnitionPage = 0;
     static constexpr int kServoPage = 5;
 
-    // `arguments` are the command-line words after the program name, without our own options.
-    TFormHlav(Dialogs &dialogs, const QStringList &arguments, QWidget *parent = nullptr);
+    TFormHlav(Dialogs &dialogs, WindowOptions options, QWidget *parent = nullptr);
     ~TFormHlav() override;
 
     DeviceImage &image() { return m_image; }
@@ -55,7 +70,7 @@ public:
     HeldSettings &held() { return m_held; }
     const Grid &grid() const { return *m_grid; }
     link::Link &link() { return *m_link; }
-    const files::SettingsFile &settings() const { return m_settings; }
+    const files::SettingsFile &settings() const { return m_persistence.settings(); }
     bool testFlag() const { return m_testFlag; }
 
     // The steps every editing path is made of.
@@ -108,7 +123,7 @@ public:
                              const QLocale &locale);
     static QString manualPath(std::uint8_t language);
     // The path of the last parameter file opened or saved; both file dialogs start from it.
-    const QString &rememberedPath() const { return m_rememberedPath; }
+    QString rememberedPath() const { return QString::fromStdString(m_persistence.lastPath()); }
     void ComboBoxBikeChange(int index);
     void CheckBoxMouseUp();
     void UpDown1Click();
@@ -193,20 +208,17 @@ private:
     template <typename T> T *named(const QString &name) const { return findChild<T *>(name); }
 
     Dialogs &m_dialogs;
-    QStringList m_arguments;
+    WindowOptions m_options;
     DeviceImage m_image;
     HeldSettings m_held{0, 1};
-    std::filesystem::path m_settingsPath;
-    files::SettingsFile m_settings;
+    files::Persistence m_persistence;
     link::QtSerialPort m_serial;
     std::unique_ptr<link::Link> m_link;
     std::unique_ptr<Grid> m_grid;
     GridValues m_values;
     bool m_testFlag = false;
-    QString m_rememberedPath;
     bool m_closed = false;
     std::optional<QRect> m_normalAtStart; // started maximised and not normal since
-    bool m_alive = true; // false once destruction has begun: late focus events run nothing
     int m_stepDepth = 0;  // take-over and show steps in progress
     QTimer *m_timer = nullptr;
     quint64 m_ticks = 0;

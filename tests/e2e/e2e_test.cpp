@@ -20,13 +20,12 @@ protected:
     void startUnit(const sim::FaultPlan &plan = {})
     {
         unit = std::make_unique<sim::PtyUnit>(sim::BlockStore{}, plan);
-        qputenv("VELMORA_COM1", QByteArray::fromStdString(unit->slavePath()));
+        ports[1] = unit->slavePath();
     }
     void TearDown() override
     {
         WindowTest::TearDown();
         unit.reset();
-        qputenv("VELMORA_COM1", "/nonexistent/velmora-test-port");
     }
     QString message() const { return find<QLabel>(QStringLiteral("LabelHlaseni"))->text(); }
     bool waitForMessage(const QString &text, int ms = 5000)
@@ -123,7 +122,7 @@ TEST_F(EndToEndTest, RealBoxLeavesTheTimerRunning)
     identity.writeTo(theirs);
     unit->setImage(theirs);
     ui::MessageBoxDialogs real;
-    window = std::make_unique<ui::TFormHlav>(real, QStringList{QStringLiteral("ENGLISH")});
+    window = std::make_unique<ui::TFormHlav>(real, options({QStringLiteral("ENGLISH")}));
     window->show();
     window->MenuReadClick();
     QMessageBox *box = nullptr;
@@ -162,7 +161,7 @@ TEST_F(EndToEndTest, MissingPortIsReportedOnceAndTheWindowWorks)
     EXPECT_TRUE(waitForMessage(QStringLiteral("Verify error!"), 3000));
 
     startUnit();
-    qputenv("VELMORA_COM3", QByteArray::fromStdString(unit->slavePath()));
+    ports[3] = unit->slavePath();
     trigger("MenuCom3");
     EXPECT_TRUE(window->portOpen());
     EXPECT_EQ(window->held().comPort, 3);
@@ -173,7 +172,7 @@ TEST_F(EndToEndTest, MissingPortIsReportedOnceAndTheWindowWorks)
     EXPECT_TRUE(window->portOpen());
     trigger("MenuCom2");
     EXPECT_EQ(dialogs.messages.size(), 2);
-    qputenv("VELMORA_COM3", "/nonexistent/velmora-test-port");
+    ports.erase(3);
 
     window->held().comPort = 0;
     window->CloseComPort();

@@ -24,7 +24,7 @@ protected:
         point.intakePercent = 50; // IAP row 4
         point.loadMode = load;
         unit->setOperatingPoint(point);
-        qputenv("VELMORA_COM1", QByteArray::fromStdString(unit->slavePath()));
+        ports[1] = unit->slavePath();
         openShown({QStringLiteral("ENGLISH")});
         // Start from what the unit holds, so only the tuning changes its maps.
         window->MenuReadClick();
@@ -40,7 +40,6 @@ protected:
     {
         WindowTest::TearDown();
         unit.reset();
-        qputenv("VELMORA_COM1", "/nonexistent/velmora-test-port");
     }
     QTabWidget *pages() const { return find<QTabWidget>(QStringLiteral("PageControl1")); }
     void switchOn(int page)

@@ -150,7 +150,12 @@ TEST(DesktopWindow, LogoIsDrawnAtThePixelRatioOfTheWindowsScreen)
     ASSERT_EQ(QGuiApplication::screens().size(), 2);
 
     test::FakeDialogs dialogs;
-    ui::TFormHlav window(dialogs, {});
+    ui::WindowOptions options;
+    options.settingsPath = config.path().toStdString() + "/velmora/Velmora05.ini";
+    options.portDevice = [](int, const files::SettingsFile &) {
+        return std::string("/nonexistent/velmora-test-port");
+    };
+    ui::TFormHlav window(dialogs, std::move(options));
     window.show();
     auto *logo = window.findChild<QLabel *>(QStringLiteral("ImageLogo"));
     ASSERT_NE(logo, nullptr);

@@ -19,14 +19,17 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Pictures of a fresh start: the user's own settings are neither read nor written.
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(dir);
     QStringList args;
     if (argc > 2)
         args << QString::fromLocal8Bit(argv[2]);
+    velmora::ui::WindowOptions options;
+    options.arguments = args;
+    options.settingsPath = config.path().toStdString() + "/velmora/Velmora05.ini";
+    options.portDevice = [](int, const velmora::files::SettingsFile &) { return std::string(); };
     velmora::ui::SilentDialogs dialogs;
-    velmora::ui::TFormHlav window(dialogs, args);
+    velmora::ui::TFormHlav window(dialogs, std::move(options));
     if (argc > 3) {
         window.image()[velmora::layout::kBike] = static_cast<std::uint8_t>(std::atoi(argv[3]));
         velmora::applyDefaults(window.image());

@@ -9,6 +9,9 @@
 #include <QTabWidget>
 
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace velmora;
 using namespace velmora::layout;
@@ -18,10 +21,6 @@ namespace {
 
 class SettingsWindowTest : public WindowTest {
 protected:
-    std::filesystem::path settingsPath() const
-    {
-        return std::filesystem::path(config.path().toStdString()) / "velmora" / "Velmora05.ini";
-    }
     void writeSettings(const std::string &text)
     {
         std::filesystem::create_directories(settingsPath().parent_path());
@@ -91,6 +90,31 @@ TEST_F(SettingsWindowTest, ShortImageFileSetsOnlyTheBytesItHolds)
     EXPECT_EQ(edit("Edit15")->text(), "44");
     for (std::size_t i = 300; i < kImageSize; ++i)
         ASSERT_EQ(at(i), defaults[i]) << i;
+}
+
+TEST_F(SettingsWindowTest, SettingsAndPortsComeFromTheOptionsNotTheEnvironment)
+{
+    QTemporaryDir elsewhere;
+    const QByteArray before = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", elsewhere.path().toLocal8Bit());
+    writeSettings("[FORM_HLAV]\nComPort=3\n[PORTS]\nCOM3=/dev/ttyUSB7\n");
+    std::vector<std::pair<int, std::string>> asked;
+    ui::WindowOptions o = options();
+    o.portDevice = [&asked](int n, const files::SettingsFile &settings) {
+        asked.emplace_back(n, settings.value("PORTS", "COM3").value_or(""));
+        return std::string(kNoPort);
+    };
+    window = std::make_unique<ui::TFormHlav>(dialogs, std::move(o));
+    find<QAction>(QStringLiteral("MenuCom5"))->trigger();
+    window->close();
+    window.reset();
+    qputenv("XDG_CONFIG_HOME", before);
+
+    const std::vector<std::pair<int, std::string>> expected{{3, "/dev/ttyUSB7"},
+                                                            {5, "/dev/ttyUSB7"}};
+    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(files::SettingsFile::load(settingsPath()).value("FORM_HLAV", "ComPort"), "5");
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path().toStdString() + "/velmora"));
 }
 
 TEST_F(SettingsWindowTest, TestSwitchShowsTheTestLabels)

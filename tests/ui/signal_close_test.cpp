@@ -27,10 +27,6 @@ constexpr int kDeadlineMs = 20000;
 
 class SignalCloseTest : public WindowTest {
 protected:
-    std::filesystem::path settingsPath() const
-    {
-        return std::filesystem::path(config.path().toStdString()) / "velmora" / "Velmora05.ini";
-    }
     // The close sequence has run: the window is gone and the settings file is there.
     bool closedAndSaved()
     {

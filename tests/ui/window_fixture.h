@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <string>
 
 namespace velmora::test {
 
@@ -25,8 +28,24 @@ protected:
     void open(const QStringList &arguments = {})
     {
         window.reset();
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        window = std::make_unique<ui::TFormHlav>(dialogs, arguments);
+        window = std::make_unique<ui::TFormHlav>(dialogs, options(arguments));
+    }
+    // The settings in the test's own folder; every port leads nowhere unless `ports` names a
+    // device for it (looked up each time a port opens).
+    ui::WindowOptions options(const QStringList &arguments = {})
+    {
+        ui::WindowOptions o;
+        o.arguments = arguments;
+        o.settingsPath = settingsPath();
+        o.portDevice = [this](int n, const files::SettingsFile &) {
+            const auto named = ports.find(n);
+            return named != ports.end() ? named->second : std::string(kNoPort);
+        };
+        return o;
+    }
+    std::filesystem::path settingsPath() const
+    {
+        return std::filesystem::path(config.path().toStdString()) / "velmora" / "Velmora05.ini";
     }
     void openShown(const QStringList &arguments = {})
     {
@@ -71,7 +90,10 @@ protected:
 
     std::uint8_t at(std::size_t offset) const { return window->image()[offset]; }
 
+    static constexpr const char *kNoPort = "/nonexistent/velmora-test-port";
+
     QTemporaryDir config;
+    std::map<int, std::string> ports; // COM number to device
     FakeDialogs dialogs;
     std::unique_ptr<ui::TFormHlav> window;
 };

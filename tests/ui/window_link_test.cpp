@@ -211,10 +211,9 @@ TEST_F(WindowLinkTest, ClosingDuringAReadLeavesTheUnitAndSavesAsUsual)
 
     // The image file holds what the window showed, taken over from the cells, with the unit's
     // identity block that had arrived.
-    const auto settingsPath = files::defaultSettingsPath();
-    EXPECT_TRUE(std::filesystem::exists(settingsPath));
+    EXPECT_TRUE(std::filesystem::exists(settingsPath()));
     DeviceImage saved;
-    ASSERT_EQ(files::loadImageFile(files::parameterImagePath(settingsPath), saved),
+    ASSERT_EQ(files::loadImageFile(files::parameterImagePath(settingsPath()), saved),
               std::optional<std::size_t>(kImageSize));
     EXPECT_EQ(saved[kAdvance + 2], shown[kAdvance + 2]);
     EXPECT_EQ(saved[kJetTp + 5], shown[kJetTp + 5]);
