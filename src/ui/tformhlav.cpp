@@ -9,7 +9,6 @@
 #include "texts.h"
 #include "up_down.h"
 
-#include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "files/save_file.h"
 #include "link/link_texts.h"
@@ -69,8 +68,8 @@ TFormHlav::TFormHlav(Dialogs &dialogs, WindowOptions options, QWidget *parent)
     connect(m_timer, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
 
     bindCellEvents();
-    bindMapOperations();
-    bindMonitorLabels();
+    m_grid->buildTables(this);
+    m_printHidden = printHiddenControls();
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
 }
@@ -102,65 +101,10 @@ void TFormHlav::bindCellEvents()
         connect(edit, &CellEdit::enterPressed, this, &TFormHlav::EnterKeyPress);
         connect(m_grid->upDown(i), &UpDown::clicked, this, &TFormHlav::UpDown1Click);
     }
-    for (auto *box : findChildren<MouseUpCheckBox *>())
-        connect(box, &MouseUpCheckBox::mouseUp, this, &TFormHlav::CheckBoxMouseUp);
     connect(m_bike, &QComboBox::activated, this, &TFormHlav::ComboBoxBikeChange);
     // The cells were made from the cell table before the pages placed them: Tab follows where
     // they sit, not the order they were made in.
     chainFocus(readingOrder(centralWidget()));
-}
-
-void TFormHlav::bindMapOperations()
-{
-    using Handler = void (TFormHlav::*)();
-    const std::pair<const char *, Handler> buttons[] = {
-        {"BitBtnIgnMinus", &TFormHlav::CurveMinusClick},
-        {"BitBtnIgnPlus", &TFormHlav::CurvePlusClick},
-        {"BitBtnServoMinus", &TFormHlav::BitBtnServoMinusClick},
-        {"BitBtnServoPlus", &TFormHlav::BitBtnServoPlusClick},
-        {"BitBtnJetTpsMinus", &TFormHlav::BitBtnJetTpsMinusClick},
-        {"BitBtnJetTpsPlus", &TFormHlav::BitBtnJetTpsPlusClick},
-        {"BitBtnJetTpsMinusi", &TFormHlav::BitBtnJetTpsMinusiClick},
-        {"BitBtnJetTpsPlusi", &TFormHlav::BitBtnJetTpsPlusiClick},
-        {"BitBtnJetIapMinus", &TFormHlav::BitBtnJetIapMinusClick},
-        {"BitBtnJetIapPlus", &TFormHlav::BitBtnJetIapPlusClick},
-        {"BitBtnTps0", &TFormHlav::BitBtnTps0Click},
-        {"BitBtnTps100", &TFormHlav::BitBtnTps100Click},
-    };
-    for (const auto &[name, handler] : buttons) {
-        auto *button = named<QAbstractButton>(QString::fromUtf8(name));
-        button->setEnabled(true);
-        connect(button, &QAbstractButton::clicked, this, handler);
-    }
-
-    // One spin button under each speed column: TP14 1..10, TP23 1i..10i, IAP 11..20.
-    const std::tuple<InjectionMap, int, const char *> spins[] = {
-        {InjectionMap::Tp14, 1, ""}, {InjectionMap::Tp23, 1, "i"}, {InjectionMap::Iap, 11, ""}};
-    for (const auto &[map, first, suffix] : spins) {
-        for (int column = 0; column < 10; ++column) {
-            auto *spin = named<ArrowButtons>(
-                QStringLiteral("CSpinButton%1%2").arg(first + column).arg(QLatin1String(suffix)));
-            spin->setEnabled(true);
-            connect(spin, &ArrowButtons::upClicked, this,
-                    [this, map, column] { CSpinButtonUpClick(map, column); });
-            connect(spin, &ArrowButtons::downClicked, this,
-                    [this, map, column] { CSpinButtonDownClick(map, column); });
-        }
-    }
-
-    const std::pair<const char *, Handler> tools[] = {
-        {"MenuToolsMinus", &TFormHlav::MenuToolsMinusClick},
-        {"MenuToolsPlus", &TFormHlav::MenuToolsPlusClick}};
-    for (const auto &[name, handler] : tools) {
-        QAction *action = named<QAction>(QString::fromUtf8(name));
-        action->setEnabled(true);
-        connect(action, &QAction::triggered, this, handler);
-    }
-    for (std::uint8_t mode = 0; mode < m_tpModeItems.size(); ++mode) {
-        m_tpModeItems[mode]->setEnabled(true);
-        connect(m_tpModeItems[mode], &QAction::triggered, this,
-                [this, mode] { MenuTpNormalClick(mode); });
-    }
 }
 
 LiveCell TFormHlav::liveCell() const
@@ -182,26 +126,21 @@ LiveCell TFormHlav::liveCell() const
 void TFormHlav::curveStep(int direction)
 {
     takeOverStep();
-    stepIgnitionCurve(m_image, direction,
-                      named<QCheckBox>(QStringLiteral("CheckBoxIgnAll"))->isChecked(), liveCell());
+    stepIgnitionCurve(m_image, direction, m_ignitionAll->isChecked(), liveCell());
     afterChangeStep();
 }
 
 void TFormHlav::servoStep(int direction)
 {
     takeOverStep();
-    stepServoCurve(m_image, direction,
-                   named<QCheckBox>(QStringLiteral("CheckBoxPrivAll"))->isChecked(), liveCell());
+    stepServoCurve(m_image, direction, m_servoAll->isChecked(), liveCell());
     afterChangeStep();
 }
 
 void TFormHlav::mapStep(InjectionMap map, int direction)
 {
-    const char *all = map == InjectionMap::Tp14   ? "CheckBoxJetTpsAll"
-                      : map == InjectionMap::Tp23 ? "CheckBoxJetTpsAlli"
-                                                  : "CheckBoxJetIapAll";
     takeOverStep();
-    stepMap(m_image, map, direction, named<QCheckBox>(QString::fromUtf8(all))->isChecked(),
+    stepMap(m_image, map, direction, m_mapAll[static_cast<std::size_t>(map)]->isChecked(),
             liveCell());
     afterChangeStep();
 }
@@ -320,7 +259,6 @@ void TFormHlav::MenuTpNormalClick(std::uint8_t mode)
 
 void TFormHlav::FormCreate()
 {
-    m_grid->buildTables(this);
     // The status bar shows the long part of the hint under the mouse: Qt's status tips do that.
     m_image[layout::kBike] = 0;
     m_held.comPort = 1;
@@ -358,17 +296,16 @@ void TFormHlav::FormClose()
     saveSettings();
 }
 
-namespace {
-// The check boxes kept between runs, by their settings member.
-const std::pair<bool files::WindowSettings::*, const char *> kKeptBoxes[] = {
-    {&files::WindowSettings::extendedMonitor, "CheckBoxExtMonitor"},
-    {&files::WindowSettings::ignitionAll, "CheckBoxIgnAll"},
-    {&files::WindowSettings::tp14All, "CheckBoxJetTpsAll"},
-    {&files::WindowSettings::tp23All, "CheckBoxJetTpsAlli"},
-    {&files::WindowSettings::iapAll, "CheckBoxJetIapAll"},
-    {&files::WindowSettings::servoAll, "CheckBoxPrivAll"},
-};
-} // namespace
+std::array<std::pair<bool files::WindowSettings::*, QCheckBox *>, 6> TFormHlav::keptBoxes() const
+{
+    using S = files::WindowSettings;
+    return {{{&S::extendedMonitor, m_extMonitor},
+             {&S::ignitionAll, m_ignitionAll},
+             {&S::tp14All, m_mapAll[static_cast<std::size_t>(InjectionMap::Tp14)]},
+             {&S::tp23All, m_mapAll[static_cast<std::size_t>(InjectionMap::Tp23)]},
+             {&S::iapAll, m_mapAll[static_cast<std::size_t>(InjectionMap::Iap)]},
+             {&S::servoAll, m_servoAll}}};
+}
 
 files::WindowSettings TFormHlav::windowSettings() const
 {
@@ -389,8 +326,8 @@ files::WindowSettings TFormHlav::windowSettings() const
     s.language = m_held.language;
     s.file = m_file2->text().toStdString();
     s.page = m_pages->currentIndex();
-    for (const auto &[member, name] : kKeptBoxes)
-        s.*member = named<QCheckBox>(QString::fromUtf8(name))->isChecked();
+    for (const auto &[member, box] : keptBoxes())
+        s.*member = box->isChecked();
     return s;
 }
 
@@ -415,8 +352,8 @@ void TFormHlav::loadSettings()
     m_file2->setText(QString::fromStdString(s.file));
     if (s.page >= 0 && s.page < m_pages->count())
         m_pages->setCurrentIndex(static_cast<int>(s.page));
-    for (const auto &[member, name] : kKeptBoxes)
-        named<QCheckBox>(QString::fromUtf8(name))->setChecked(s.*member);
+    for (const auto &[member, box] : keptBoxes())
+        box->setChecked(s.*member);
 }
 
 void TFormHlav::saveSettings()
@@ -642,44 +579,6 @@ void TFormHlav::messageBox(const std::string &text)
     // and the link keep running, and the reply handler is never entered from inside the box.
     const QString message = QString::fromStdString(text);
     QTimer::singleShot(0, this, [this, message] { m_dialogs.notify(this, message); });
-}
-
-void TFormHlav::bindMonitorLabels()
-{
-    using D = link::MonitorDisplay;
-    const std::pair<link::LabelText D::*, const char *> labels[] = {
-        {&D::rpm, "LabelRpm"},
-        {&D::intakePressure, "LabelPodtlak"},
-        {&D::lambda, "LabelLambda"},
-        {&D::throttle, "LabelTpsMon"},
-        {&D::injection14, "LabelCasJet14"},
-        {&D::injection23, "LabelCasJet23"},
-        {&D::duty, "LabelMaxInjProcent"},
-        {&D::ambientPressure, "LabelTlak"},
-        {&D::coolant, "LabelVoda"},
-        {&D::air, "LabelVzduch"},
-        {&D::supply, "LabelNapeti"},
-        {&D::servoDesired, "LabelPriveraPoz"},
-        {&D::servoMeasured, "LabelPriveraMer"},
-        {&D::blocking, "LabelBlocking"},
-        {&D::advance, "LabelAdvance"},
-        {&D::coolantCorrection, "LabelKorVoda"},
-        {&D::airCorrection, "LabelKorVzduch"},
-        {&D::pressureCorrection, "LabelKorTlak"},
-        {&D::startCorrection, "LabelKorSytic"},
-        {&D::supplyCorrection, "LabelKorNapeti"},
-        {&D::crankPickup, "LabelSnimacCkps"},
-        {&D::camPickup, "LabelSnimacCmps"},
-        {&D::programmingCount, "LabelPocetProgramovani"},
-    };
-    for (const auto &[member, name] : labels)
-        m_monitorLabels.emplace_back(member, named<QLabel>(QString::fromUtf8(name)));
-    m_dataError = named<QLabel>(QStringLiteral("LabelEeDataErr"));
-    m_gaugeRpm = named<Gauge>(QStringLiteral("CGaugeRpm"));
-    m_gaugeTps = named<Gauge>(QStringLiteral("CGaugeTps"));
-    m_gaugeLambda = named<Gauge>(QStringLiteral("CGaugeLambda"));
-    m_gaugeVoda = named<Gauge>(QStringLiteral("CGaugeVoda"));
-    m_gaugeDuty = named<Gauge>(QStringLiteral("CGaugeDuty"));
 }
 
 QColor TFormHlav::colourOf(link::Colour colour) const

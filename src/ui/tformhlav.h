@@ -13,11 +13,14 @@
 #include <QRect>
 #include <QStringList>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QAbstractButton;
@@ -171,17 +174,31 @@ private:
     QWidget *buildToolBar();
     QWidget *buildPages();
     QWidget *buildIgnitionPage();
-    QWidget *buildMapPage(std::size_t axisCell, std::size_t mapCell, std::size_t rowLabel,
-                          const QString &groupName, const QString &suffix, int firstSpin,
-                          const QString &minusName, const QString &plusName,
-                          const QString &allName);
+    // One injection map page: its cells, a spin button per speed column, minus, plus and All.
+    struct MapPageSpec {
+        InjectionMap map;
+        std::size_t axisCell, mapCell, rowLabel;
+        const char *group;
+        const char *suffix; // of the spin buttons' names
+        int firstSpin;
+        const char *minus, *plus, *all;
+        void (TFormHlav::*minusClick)();
+        void (TFormHlav::*plusClick)();
+    };
+    struct MapPage {
+        QWidget *page = nullptr;
+        QGroupBox *group = nullptr;
+        std::vector<QWidget *> editors; // the spin buttons, minus, plus and All
+    };
+    MapPage buildMapPage(const MapPageSpec &spec);
+    // A check box whose release with the mouse runs CheckBoxMouseUp.
+    MouseUpCheckBox *checkBox(QWidget *parent, const QString &name, const QString &text);
     QWidget *buildMiscPage();
     QWidget *buildServoPage();
     QWidget *buildTuningPage();
     QWidget *buildLowerArea();
     QWidget *buildMonitorColumn();
     void bindCellEvents();
-    void bindMapOperations();
     void curveStep(int direction);
     void servoStep(int direction);
     void mapStep(InjectionMap map, int direction);
@@ -190,8 +207,10 @@ private:
     void keepReachable();
     void loadSettings();
     files::WindowSettings windowSettings() const; // what the window holds now
+    // The check boxes kept between runs, by their settings member.
+    std::array<std::pair<bool files::WindowSettings::*, QCheckBox *>, 6> keptBoxes() const;
     void setPrintMode(bool printing);
-    std::vector<QWidget *> printHiddenControls() const;
+    std::vector<QWidget *> printHiddenControls() const; // looked up once, by name
     void saveSettings();
 
     void applyDependentRules();
@@ -200,12 +219,9 @@ private:
     bool editingEventAllowed() const;
     // Colours one control of the edit pointer table by its live mark as last received.
     void paintMark(std::size_t index);
-    void bindMonitorLabels();
     QColor colourOf(link::Colour colour) const;
     void setBackground(QWidget *widget, const QColor &color);
     QColor buttonFace() const;
-
-    template <typename T> T *named(const QString &name) const { return findChild<T *>(name); }
 
     Dialogs &m_dialogs;
     WindowOptions m_options;
@@ -232,6 +248,9 @@ private:
     MouseUpCheckBox *m_extMonitor = nullptr;
     MouseUpCheckBox *m_ladeniPovoleno = nullptr;
     MouseUpCheckBox *m_ladeniOn = nullptr;
+    MouseUpCheckBox *m_ignitionAll = nullptr;
+    MouseUpCheckBox *m_servoAll = nullptr;
+    std::array<MouseUpCheckBox *, 3> m_mapAll{}; // by InjectionMap
     QGroupBox *m_groupPrivera = nullptr;
     QGroupBox *m_groupLadeni = nullptr;
     QGroupBox *m_groupTps = nullptr;
@@ -250,6 +269,7 @@ private:
     std::vector<QWidget *> m_tp23Editors; // hidden in the Connected mode
     std::vector<QLabel *> m_testLabels;
     std::vector<QWidget *> m_startHidden; // hidden by the start-up sequence
+    std::vector<QWidget *> m_printHidden; // hidden while the window is printed
     std::vector<std::pair<link::LabelText link::MonitorDisplay::*, QLabel *>> m_monitorLabels;
     QLabel *m_dataError = nullptr;
     Gauge *m_gaugeRpm = nullptr, *m_gaugeTps = nullptr, *m_gaugeLambda = nullptr;

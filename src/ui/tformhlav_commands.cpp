@@ -163,14 +163,14 @@ std::vector<QWidget *> TFormHlav::printHiddenControls() const
     std::vector<QWidget *> controls;
     controls.reserve(static_cast<std::size_t>(names.size()));
     for (const QString &name : names)
-        if (QWidget *w = named<QWidget>(name))
+        if (QWidget *w = findChild<QWidget *>(name))
             controls.push_back(w);
     return controls;
 }
 
 void TFormHlav::setPrintMode(bool printing)
 {
-    for (QWidget *w : printHiddenControls())
+    for (QWidget *w : m_printHidden)
         w->setVisible(!printing);
     // The live marking repaints only what changed since its last tick, so the row captions get
     // their live colour back here rather than waiting for their mark to move.

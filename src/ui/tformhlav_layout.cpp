@@ -63,18 +63,11 @@ QLabel *caption(QWidget *parent, const QString &text, Qt::Alignment align = Qt::
     return l;
 }
 
-MouseUpCheckBox *checkBox(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *c = make<MouseUpCheckBox>(parent, name);
-    c->setText(text);
-    return c;
-}
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &text)
 {
     auto *b = make<QPushButton>(parent, name);
     b->setText(text);
-    b->setEnabled(false); // its command arrives with its own part of the program
     return b;
 }
 
@@ -89,7 +82,6 @@ ArrowButtons *spinButton(QWidget *parent, const QString &name)
 {
     auto *s = make<ArrowButtons>(parent, name);
     s->setFixedSize(15, 22);
-    s->setEnabled(false);
     return s;
 }
 
@@ -100,16 +92,26 @@ QColor desktopColour()
 
 } // namespace
 
+MouseUpCheckBox *TFormHlav::checkBox(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *c = make<MouseUpCheckBox>(parent, name);
+    c->setText(text);
+    connect(c, &MouseUpCheckBox::mouseUp, this, &TFormHlav::CheckBoxMouseUp);
+    return c;
+}
+
 void TFormHlav::buildMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
+    using Handler = void (TFormHlav::*)();
     struct Item {
         const char *name;
         const char *caption;
         QKeySequence shortcut;
         const char *hint;
+        Handler handler; // none: connected where the menu is made
     };
     auto addMenu = [&](const char *name, const char *title, const char *hint,
                        std::initializer_list<Item> items, bool separators) {
@@ -128,17 +130,23 @@ void TFormHlav::buildMenus()
             action->setShortcut(item.shortcut);
             if (item.hint)
                 setHint(action, QString::fromUtf8(item.hint));
-            action->setEnabled(false); // enabled below where its command exists
+            if (item.handler)
+                connect(action, &QAction::triggered, this, item.handler);
         }
         return menu;
     };
 
     addMenu("MenuFile", "&File", nullptr,
-            {{"MenuNew", "&New", QKeySequence(Qt::CTRL | Qt::Key_N), "New|Set default parametrs"},
-             {"MenuOpen", "&Open", QKeySequence(Qt::Key_F3), "Open|Open file with parametrs"},
-             {"MenuSave", "&Save", QKeySequence(Qt::Key_F2), "Save|Save parametrs to file"},
-             {"MenuPrint", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P), "Print|Print parametrs"},
-             {"MenuExit", "E&xit", QKeySequence(), "Exit|End of program"}},
+            {{"MenuNew", "&New", QKeySequence(Qt::CTRL | Qt::Key_N), "New|Set default parametrs",
+              &TFormHlav::MenuNewClick},
+             {"MenuOpen", "&Open", QKeySequence(Qt::Key_F3), "Open|Open file with parametrs",
+              &TFormHlav::MenuOpenClick},
+             {"MenuSave", "&Save", QKeySequence(Qt::Key_F2), "Save|Save parametrs to file",
+              &TFormHlav::MenuSaveClick},
+             {"MenuPrint", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P), "Print|Print parametrs",
+              &TFormHlav::SpeedButtonPrintClick},
+             {"MenuExit", "E&xit", QKeySequence(), "Exit|End of program",
+              &TFormHlav::MenuExitClick}},
             true);
 
     QMenu *com = addMenu("MenuCom", "&Com", "Com|Set number of com", {}, false);
@@ -154,74 +162,51 @@ void TFormHlav::buildMenus()
     }
 
     addMenu("MenuDevice", "&Device", nullptr,
-            {{"MenuRead", "&Read", QKeySequence(Qt::Key_F7), "Reading parameters from unit"},
+            {{"MenuRead", "&Read", QKeySequence(Qt::Key_F7), "Reading parameters from unit",
+              &TFormHlav::MenuReadClick},
              {"MenuVerify", "&Verify", QKeySequence(Qt::Key_F8),
-              "Compare set parameters  with parameters of unit"},
+              "Compare set parameters  with parameters of unit", &TFormHlav::MenuVerifyClick},
              {"MenuProgram", "&Program", QKeySequence(Qt::Key_F9),
-              "Programing  set parameters to unit"}},
+              "Programing  set parameters to unit", &TFormHlav::MenuProgramClick}},
             false);
 
     QMenu *tp = addMenu("MenuTPmode", "TP mode", nullptr,
-                        {{"MenuTpNormal", "Normal", QKeySequence(), nullptr},
-                         {"MenuTpConnected", "Connected", QKeySequence(), nullptr},
-                         {"MenuTP14", "TP14->TP23", QKeySequence(), nullptr},
-                         {"MenuTP23", "TP23->TP14", QKeySequence(), nullptr}},
+                        {{"MenuTpNormal", "Normal", QKeySequence(), nullptr, nullptr},
+                         {"MenuTpConnected", "Connected", QKeySequence(), nullptr, nullptr},
+                         {"MenuTP14", "TP14->TP23", QKeySequence(), nullptr, nullptr},
+                         {"MenuTP23", "TP23->TP14", QKeySequence(), nullptr, nullptr}},
                         false);
-    for (int k = 0; k < 4; ++k) {
-        m_tpModeItems[k] = tp->actions()[k];
-        m_tpModeItems[k]->setCheckable(true);
+    for (std::uint8_t mode = 0; mode < m_tpModeItems.size(); ++mode) {
+        m_tpModeItems[mode] = tp->actions()[mode];
+        m_tpModeItems[mode]->setCheckable(true);
+        connect(m_tpModeItems[mode], &QAction::triggered, this,
+                [this, mode] { MenuTpNormalClick(mode); });
     }
 
     addMenu("MenuTools", "Tools", nullptr,
-            {{"MenuToolsMinus", "Minus ", QKeySequence(Qt::Key_F4), nullptr},
-             {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr}},
+            {{"MenuToolsMinus", "Minus ", QKeySequence(Qt::Key_F4), nullptr,
+              &TFormHlav::MenuToolsMinusClick},
+             {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr,
+              &TFormHlav::MenuToolsPlusClick}},
             false);
 
     QMenu *languages =
         addMenu("MenuLanguage", "&Language", "Language|Set English or Czech or German",
-                {{"MenuEnglish", "&English", QKeySequence(), "Set Englich menu"},
-                 {"MenuCzech", "&Czech", QKeySequence(), "Nastavit české menu"},
-                 {"MenuGerman", "&German", QKeySequence(), "Deutche Menü"}},
+                {{"MenuEnglish", "&English", QKeySequence(), "Set Englich menu",
+                  &TFormHlav::MenuEnglishClick},
+                 {"MenuCzech", "&Czech", QKeySequence(), "Nastavit české menu",
+                  &TFormHlav::MenuCzechClick},
+                 {"MenuGerman", "&German", QKeySequence(), "Deutche Menü",
+                  &TFormHlav::MenuGermanClick}},
                 false);
     for (QAction *a : languages->actions())
         a->setCheckable(true);
 
     addMenu("MenuHelp", "&Help", "Not available jet",
-            {{"MenuContens", "&Contens", QKeySequence(Qt::Key_F1), nullptr},
-             {"MenuAbout", "&About...", QKeySequence(), nullptr}},
+            {{"MenuContens", "&Contens", QKeySequence(Qt::Key_F1), nullptr,
+              &TFormHlav::MenuContensClick},
+             {"MenuAbout", "&About...", QKeySequence(), nullptr, &TFormHlav::MenuAboutClick}},
             false);
-
-    const std::pair<const char *, void (TFormHlav::*)()> device[] = {
-        {"MenuRead", &TFormHlav::MenuReadClick},
-        {"MenuVerify", &TFormHlav::MenuVerifyClick},
-        {"MenuProgram", &TFormHlav::MenuProgramClick}};
-    for (const auto &[name, handler] : device) {
-        QAction *action = named<QAction>(QString::fromUtf8(name));
-        action->setEnabled(true);
-        connect(action, &QAction::triggered, this, handler);
-    }
-
-    QAction *menuNew = named<QAction>(QStringLiteral("MenuNew"));
-    menuNew->setEnabled(true);
-    connect(menuNew, &QAction::triggered, this, &TFormHlav::MenuNewClick);
-    const std::pair<const char *, void (TFormHlav::*)()> fileItems[] = {
-        {"MenuOpen", &TFormHlav::MenuOpenClick},
-        {"MenuSave", &TFormHlav::MenuSaveClick},
-        {"MenuPrint", &TFormHlav::SpeedButtonPrintClick},
-        {"MenuEnglish", &TFormHlav::MenuEnglishClick},
-        {"MenuCzech", &TFormHlav::MenuCzechClick},
-        {"MenuGerman", &TFormHlav::MenuGermanClick},
-        {"MenuContens", &TFormHlav::MenuContensClick},
-        {"MenuAbout", &TFormHlav::MenuAboutClick}};
-    for (const auto &[name, handler] : fileItems) {
-        QAction *action = named<QAction>(QString::fromUtf8(name));
-        action->setEnabled(true);
-        connect(action, &QAction::triggered, this, handler);
-    }
-
-    QAction *menuExit = named<QAction>(QStringLiteral("MenuExit"));
-    menuExit->setEnabled(true);
-    connect(menuExit, &QAction::triggered, this, &TFormHlav::MenuExitClick);
 }
 
 QWidget *TFormHlav::buildToolBar()
@@ -239,12 +224,17 @@ QWidget *TFormHlav::buildToolBar()
         const char *name;
         QStyle::StandardPixmap icon;
         const char *hint;
+        void (TFormHlav::*handler)();
     };
     const Tool tools[] = {
-        {"SpeedButton6", QStyle::SP_FileIcon, "New|Set default parametrs"},
-        {"SpeedButton5", QStyle::SP_DialogOpenButton, "Open|Open file with parametrs"},
-        {"SpeedButton7", QStyle::SP_DialogSaveButton, "Save|Save parametrs to file"},
-        {"SpeedButtonPrint", QStyle::SP_FileDialogDetailedView, "Print|Print parametrs"},
+        {"SpeedButton6", QStyle::SP_FileIcon, "New|Set default parametrs",
+         &TFormHlav::MenuNewClick},
+        {"SpeedButton5", QStyle::SP_DialogOpenButton, "Open|Open file with parametrs",
+         &TFormHlav::MenuOpenClick},
+        {"SpeedButton7", QStyle::SP_DialogSaveButton, "Save|Save parametrs to file",
+         &TFormHlav::MenuSaveClick},
+        {"SpeedButtonPrint", QStyle::SP_FileDialogDetailedView, "Print|Print parametrs",
+         &TFormHlav::SpeedButtonPrintClick},
     };
     for (const Tool &t : tools) {
         auto *b = make<QToolButton>(bar, QString::fromUtf8(t.name));
@@ -253,18 +243,8 @@ QWidget *TFormHlav::buildToolBar()
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         setHint(b, QString::fromUtf8(t.hint));
-        b->setEnabled(false);
+        connect(b, &QToolButton::clicked, this, t.handler);
         layout->addWidget(b);
-    }
-    const std::pair<const char *, void (TFormHlav::*)()> toolHandlers[] = {
-        {"SpeedButton6", &TFormHlav::MenuNewClick},
-        {"SpeedButton5", &TFormHlav::MenuOpenClick},
-        {"SpeedButton7", &TFormHlav::MenuSaveClick},
-        {"SpeedButtonPrint", &TFormHlav::SpeedButtonPrintClick}};
-    for (const auto &[name, handler] : toolHandlers) {
-        auto *tool = named<QToolButton>(QString::fromUtf8(name));
-        tool->setEnabled(true);
-        connect(tool, &QToolButton::clicked, this, handler);
     }
 
     layout->addSpacing(10);
@@ -277,7 +257,6 @@ QWidget *TFormHlav::buildToolBar()
     verify->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     program->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     for (QPushButton *b : {read, verify, program}) {
-        b->setEnabled(true);
         b->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(b);
     }
@@ -299,25 +278,31 @@ QWidget *TFormHlav::buildToolBar()
 QWidget *TFormHlav::buildPages()
 {
     m_pages = make<QTabWidget>(this, QStringLiteral("PageControl1"));
+    const MapPageSpec maps[] = {
+        {InjectionMap::Tp14, cell::kRpmJetTp, cell::kJetTp, 0, "GroupBoxTps", "", 1,
+         "BitBtnJetTpsMinus", "BitBtnJetTpsPlus", "CheckBoxJetTpsAll",
+         &TFormHlav::BitBtnJetTpsMinusClick, &TFormHlav::BitBtnJetTpsPlusClick},
+        {InjectionMap::Tp23, cell::kRpmJetTpi, cell::kJetTpi, 10, "GroupBoxTpsi", "i", 1,
+         "BitBtnJetTpsMinusi", "BitBtnJetTpsPlusi", "CheckBoxJetTpsAlli",
+         &TFormHlav::BitBtnJetTpsMinusiClick, &TFormHlav::BitBtnJetTpsPlusiClick},
+        {InjectionMap::Iap, cell::kRpmJetIap, cell::kJetIap, 20, "GroupBox4", "", 11,
+         "BitBtnJetIapMinus", "BitBtnJetIapPlus", "CheckBoxJetIapAll",
+         &TFormHlav::BitBtnJetIapMinusClick, &TFormHlav::BitBtnJetIapPlusClick},
+    };
     struct Page {
         const char *name;
         const char *caption;
         QWidget *content;
     };
+    QWidget *ignition = buildIgnitionPage();
+    const MapPage tp14 = buildMapPage(maps[0]);
+    const MapPage tp23 = buildMapPage(maps[1]);
+    const MapPage iap = buildMapPage(maps[2]);
     const Page pages[] = {
-        {"TabSheet_Ign", "Zapalování", buildIgnitionPage()},
-        {"TabSheet_Tp14", "TP mapa 14",
-         buildMapPage(cell::kRpmJetTp, cell::kJetTp, 0, QStringLiteral("GroupBoxTps"), QString(), 1,
-                      QStringLiteral("BitBtnJetTpsMinus"), QStringLiteral("BitBtnJetTpsPlus"),
-                      QStringLiteral("CheckBoxJetTpsAll"))},
-        {"TabSheet_Tp23", "TP mapa 23",
-         buildMapPage(cell::kRpmJetTpi, cell::kJetTpi, 10, QStringLiteral("GroupBoxTpsi"),
-                      QStringLiteral("i"), 1, QStringLiteral("BitBtnJetTpsMinusi"),
-                      QStringLiteral("BitBtnJetTpsPlusi"), QStringLiteral("CheckBoxJetTpsAlli"))},
-        {"TabSheet_Iap", "IAP mapa",
-         buildMapPage(cell::kRpmJetIap, cell::kJetIap, 20, QStringLiteral("GroupBox4"), QString(),
-                      11, QStringLiteral("BitBtnJetIapMinus"), QStringLiteral("BitBtnJetIapPlus"),
-                      QStringLiteral("CheckBoxJetIapAll"))},
+        {"TabSheet_Ign", "Zapalování", ignition},
+        {"TabSheet_Tp14", "TP mapa 14", tp14.page},
+        {"TabSheet_Tp23", "TP mapa 23", tp23.page},
+        {"TabSheet_Iap", "IAP mapa", iap.page},
         {"TabSheet5", "Různé", buildMiscPage()},
         {"TabSheet_Servo", "Servo", buildServoPage()},
         {"TabSheetLadeni", "Tuning", buildTuningPage()},
@@ -326,18 +311,15 @@ QWidget *TFormHlav::buildPages()
         page.content->setObjectName(QString::fromUtf8(page.name));
         m_pages->addTab(page.content, QString::fromUtf8(page.caption));
     }
-    m_groupTps = named<QGroupBox>(QStringLiteral("GroupBoxTps"));
-    m_groupTpsi = named<QGroupBox>(QStringLiteral("GroupBoxTpsi"));
+    m_groupTps = tp14.group;
+    m_groupTpsi = tp23.group;
 
     // Everything of the TP23 map that edits it, hidden while the maps are coupled.
     for (std::size_t i = 0; i < layout::kCurvePoints; ++i)
         m_tp23Editors.push_back(m_grid->upDown(cell::kRpmJetTpi + i));
     for (std::size_t e = 0; e < layout::kMapCells; ++e)
         m_tp23Editors.push_back(m_grid->upDown(cell::kJetTpi + e));
-    for (int n = 1; n <= 10; ++n)
-        m_tp23Editors.push_back(named<QWidget>(QStringLiteral("CSpinButton%1i").arg(n)));
-    for (const char *name : {"BitBtnJetTpsMinusi", "BitBtnJetTpsPlusi", "CheckBoxJetTpsAlli"})
-        m_tp23Editors.push_back(named<QWidget>(QString::fromUtf8(name)));
+    m_tp23Editors.insert(m_tp23Editors.end(), tp23.editors.begin(), tp23.editors.end());
     return m_pages;
 }
 
@@ -363,11 +345,14 @@ QWidget *TFormHlav::buildIgnitionPage()
     auto *buttons = new QHBoxLayout;
     QPushButton *minus = button(advance, QStringLiteral("BitBtnIgnMinus"), QStringLiteral("-"));
     setHint(minus, QStringLiteral("Curve A minus|Take off 1 degree of curve A"));
+    connect(minus, &QPushButton::clicked, this, &TFormHlav::CurveMinusClick);
     QPushButton *plus = button(advance, QStringLiteral("BitBtnIgnPlus"), QStringLiteral("+"));
     setHint(plus, QStringLiteral("Curve A plus|Add 1 degree of curve A"));
+    connect(plus, &QPushButton::clicked, this, &TFormHlav::CurvePlusClick);
     buttons->addWidget(minus);
     buttons->addWidget(plus);
-    buttons->addWidget(checkBox(advance, QStringLiteral("CheckBoxIgnAll"), QStringLiteral("All")));
+    m_ignitionAll = checkBox(advance, QStringLiteral("CheckBoxIgnAll"), QStringLiteral("All"));
+    buttons->addWidget(m_ignitionAll);
     curve->addLayout(buttons, 11, 0, 1, 2);
     curve->setRowStretch(12, 1);
     columns->addWidget(advance);
@@ -429,42 +414,56 @@ QWidget *TFormHlav::buildIgnitionPage()
     return page;
 }
 
-QWidget *TFormHlav::buildMapPage(std::size_t axisCell, std::size_t mapCell, std::size_t rowLabel,
-                                 const QString &groupName, const QString &suffix, int firstSpin,
-                                 const QString &minusName, const QString &plusName,
-                                 const QString &allName)
+TFormHlav::MapPage TFormHlav::buildMapPage(const MapPageSpec &spec)
 {
+    MapPage built;
     auto *page = new QWidget(this);
+    built.page = page;
     auto *pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(4, 4, 4, 4);
-    QGroupBox *map = group(page, groupName, QString());
+    QGroupBox *map = group(page, QString::fromUtf8(spec.group), QString());
+    built.group = map;
     auto *grid = new QGridLayout(map);
     grid->setContentsMargins(6, 6, 6, 6);
     grid->setHorizontalSpacing(2);
     grid->setVerticalSpacing(1);
     grid->addWidget(caption(map, QStringLiteral("rpm"), Qt::AlignRight), 0, 0);
+    // One spin button under each speed column shifts that column.
     for (int c = 0; c < 10; ++c) {
-        grid->addWidget(m_grid->box(axisCell + c), 0, c + 1, Qt::AlignCenter);
-        grid->addWidget(
-            spinButton(map, QStringLiteral("CSpinButton%1%2").arg(firstSpin + c).arg(suffix)), 11,
-            c + 1, Qt::AlignCenter);
+        grid->addWidget(m_grid->box(spec.axisCell + c), 0, c + 1, Qt::AlignCenter);
+        ArrowButtons *spin =
+            spinButton(map, QStringLiteral("CSpinButton%1%2")
+                                .arg(spec.firstSpin + c)
+                                .arg(QLatin1String(spec.suffix)));
+        connect(spin, &ArrowButtons::upClicked, this,
+                [this, m = spec.map, c] { CSpinButtonUpClick(m, c); });
+        connect(spin, &ArrowButtons::downClicked, this,
+                [this, m = spec.map, c] { CSpinButtonDownClick(m, c); });
+        built.editors.push_back(spin);
+        grid->addWidget(spin, 11, c + 1, Qt::AlignCenter);
     }
     for (int r = 0; r < 10; ++r) {
-        QLabel *row = m_grid->rowLabel(rowLabel + r);
+        QLabel *row = m_grid->rowLabel(spec.rowLabel + r);
         row->setParent(map);
         grid->addWidget(row, r + 1, 0);
         for (int c = 0; c < 10; ++c)
-            grid->addWidget(m_grid->box(mapCell + 10 * r + c), r + 1, c + 1, Qt::AlignCenter);
+            grid->addWidget(m_grid->box(spec.mapCell + 10 * r + c), r + 1, c + 1,
+                            Qt::AlignCenter);
     }
     auto *buttons = new QHBoxLayout;
-    QPushButton *minus = button(map, minusName, QStringLiteral("-"));
-    QPushButton *plus = button(map, plusName, QStringLiteral("+"));
+    QPushButton *minus = button(map, QString::fromUtf8(spec.minus), QStringLiteral("-"));
+    QPushButton *plus = button(map, QString::fromUtf8(spec.plus), QStringLiteral("+"));
     setHint(minus, QStringLiteral("Injection minus 1 percent"));
     setHint(plus, QStringLiteral("Injection plus 1 percent"));
+    connect(minus, &QPushButton::clicked, this, spec.minusClick);
+    connect(plus, &QPushButton::clicked, this, spec.plusClick);
     buttons->addWidget(minus);
     buttons->addWidget(plus);
-    buttons->addWidget(checkBox(map, allName, QStringLiteral("All")));
-    if (groupName == QLatin1String("GroupBox4")) {
+    MouseUpCheckBox *all = checkBox(map, QString::fromUtf8(spec.all), QStringLiteral("All"));
+    m_mapAll[static_cast<std::size_t>(spec.map)] = all;
+    buttons->addWidget(all);
+    built.editors.insert(built.editors.end(), {minus, plus, all});
+    if (spec.map == InjectionMap::Iap) {
         buttons->addSpacing(20);
         buttons->addWidget(
             label(map, QStringLiteral("LabelIapToTps"), QStringLiteral("IAP to TPS [%]")));
@@ -474,7 +473,7 @@ QWidget *TFormHlav::buildMapPage(std::size_t axisCell, std::size_t mapCell, std:
     grid->addLayout(buttons, 12, 0, 1, 11);
     pageLayout->addWidget(map);
     pageLayout->addStretch(1);
-    return page;
+    return built;
 }
 
 QWidget *TFormHlav::buildMiscPage()
@@ -522,12 +521,17 @@ QWidget *TFormHlav::buildMiscPage()
     tl->addWidget(label(tps, QStringLiteral("LabelSetTps0"), QStringLiteral("Voltage at 0 % [mV]")),
                   0, 0);
     tl->addWidget(cellAt("EditTps0"), 0, 1);
-    tl->addWidget(button(tps, QStringLiteral("BitBtnTps0"), QStringLiteral("TPS 0 %")), 0, 2);
+    QPushButton *tps0 = button(tps, QStringLiteral("BitBtnTps0"), QStringLiteral("TPS 0 %"));
+    connect(tps0, &QPushButton::clicked, this, &TFormHlav::BitBtnTps0Click);
+    tl->addWidget(tps0, 0, 2);
     tl->addWidget(
         label(tps, QStringLiteral("LabelSetTps100"), QStringLiteral("Voltage at 100 % [mV]")), 1,
         0);
     tl->addWidget(cellAt("EditTps100"), 1, 1);
-    tl->addWidget(button(tps, QStringLiteral("BitBtnTps100"), QStringLiteral("TPS 100 %")), 1, 2);
+    QPushButton *tps100 =
+        button(tps, QStringLiteral("BitBtnTps100"), QStringLiteral("TPS 100 %"));
+    connect(tps100, &QPushButton::clicked, this, &TFormHlav::BitBtnTps100Click);
+    tl->addWidget(tps100, 1, 2);
     grid->addWidget(tps, 2, 0);
 
     QGroupBox *accel =
@@ -566,17 +570,22 @@ QWidget *TFormHlav::buildMiscPage()
     m_extMonitor =
         checkBox(page, QStringLiteral("CheckBoxExtMonitor"), QStringLiteral("Extended Monitor"));
     monitor->addWidget(m_extMonitor, 0, 0);
-    const char *corrections[][2] = {{"LabelKorVoda", "TW correction= --- %"},
-                                    {"LabelKorVzduch", "AT correction= --- %"},
-                                    {"LabelKorTlak", "AP correction= --- %"},
-                                    {"LabelKorSytic", "Starting corr.= --- %"},
-                                    {"LabelKorNapeti", "U correction= --- us"}};
-    for (int k = 0; k < 5; ++k)
-        monitor->addWidget(
-            label(page, QString::fromUtf8(corrections[k][0]), QString::fromUtf8(corrections[k][1])),
-            1 + k % 3, k / 3);
+    using D = link::MonitorDisplay;
+    const std::tuple<const char *, const char *, link::LabelText D::*> corrections[] = {
+        {"LabelKorVoda", "TW correction= --- %", &D::coolantCorrection},
+        {"LabelKorVzduch", "AT correction= --- %", &D::airCorrection},
+        {"LabelKorTlak", "AP correction= --- %", &D::pressureCorrection},
+        {"LabelKorSytic", "Starting corr.= --- %", &D::startCorrection},
+        {"LabelKorNapeti", "U correction= --- us", &D::supplyCorrection}};
+    for (int k = 0; k < 5; ++k) {
+        const auto &[name, text, shows] = corrections[k];
+        QLabel *correction = label(page, QString::fromUtf8(name), QString::fromUtf8(text));
+        m_monitorLabels.emplace_back(shows, correction);
+        monitor->addWidget(correction, 1 + k % 3, k / 3);
+    }
     m_pocetProgramovani = label(page, QStringLiteral("LabelPocetProgramovani"),
                                 QStringLiteral("Number of Programing= --- "));
+    m_monitorLabels.emplace_back(&D::programmingCount, m_pocetProgramovani);
     m_pocetProgramovani->hide();
     monitor->addWidget(m_pocetProgramovani, 0, 1);
     grid->addLayout(monitor, 4, 0, 1, 2);
@@ -603,12 +612,17 @@ QWidget *TFormHlav::buildServoPage()
         grid->addWidget(m_grid->box(cell::kNapPriv + i), i + 1, 1, Qt::AlignCenter);
     }
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(
-        button(m_groupPrivera, QStringLiteral("BitBtnServoMinus"), QStringLiteral("-")));
-    buttons->addWidget(
-        button(m_groupPrivera, QStringLiteral("BitBtnServoPlus"), QStringLiteral("+")));
-    buttons->addWidget(
-        checkBox(m_groupPrivera, QStringLiteral("CheckBoxPrivAll"), QStringLiteral("All")));
+    QPushButton *minus =
+        button(m_groupPrivera, QStringLiteral("BitBtnServoMinus"), QStringLiteral("-"));
+    connect(minus, &QPushButton::clicked, this, &TFormHlav::BitBtnServoMinusClick);
+    buttons->addWidget(minus);
+    QPushButton *plus =
+        button(m_groupPrivera, QStringLiteral("BitBtnServoPlus"), QStringLiteral("+"));
+    connect(plus, &QPushButton::clicked, this, &TFormHlav::BitBtnServoPlusClick);
+    buttons->addWidget(plus);
+    m_servoAll =
+        checkBox(m_groupPrivera, QStringLiteral("CheckBoxPrivAll"), QStringLiteral("All"));
+    buttons->addWidget(m_servoAll);
     grid->addLayout(buttons, 11, 0, 1, 2);
     columns->addLayout(grid);
     columns->addSpacing(24);
@@ -697,6 +711,10 @@ QWidget *TFormHlav::buildLowerArea()
         l->setContentsMargins(4, 1, 4, 1);
         state->addWidget(l);
     }
+    using D = link::MonitorDisplay;
+    m_monitorLabels.emplace_back(&D::blocking, blocking);
+    m_monitorLabels.emplace_back(&D::servoDesired, m_priveraPoz);
+    m_monitorLabels.emplace_back(&D::servoMeasured, m_priveraMer);
     state->addStretch(1);
     layout->addLayout(state, 1, 1, 2, 1);
 
@@ -704,6 +722,7 @@ QWidget *TFormHlav::buildLowerArea()
         label(area, QStringLiteral("LabelEeDataErr"), QStringLiteral("Programmed data error"));
     QLabel *version = label(area, QStringLiteral("LabelVersion"), QString());
     m_version = version;
+    m_dataError = eeError;
     for (QLabel *l : {eeError, version}) {
         l->setContentsMargins(4, 1, 4, 1);
         setBackground(l, Qt::red);
@@ -734,11 +753,12 @@ QWidget *TFormHlav::buildMonitorColumn()
     layout->setContentsMargins(0, 8, 0, 0);
     layout->setSpacing(3);
 
-    auto addLabel = [&](const char *name, const char *text) {
+    using D = link::MonitorDisplay;
+    auto addLabel = [&](const char *name, const char *text, link::LabelText D::*shows) {
         QLabel *l = label(column, QString::fromUtf8(name), QString::fromUtf8(text));
         l->setContentsMargins(4, 1, 4, 1);
         layout->addWidget(l);
-        return l;
+        m_monitorLabels.emplace_back(shows, l);
     };
     auto addGauge = [&](const char *name, const QColor &fore) {
         Gauge *g = make<Gauge>(column, QString::fromUtf8(name));
@@ -751,13 +771,12 @@ QWidget *TFormHlav::buildMonitorColumn()
         return g;
     };
 
-    addLabel("LabelRpm", "RPM = ---");
-    addGauge("CGaugeRpm", QColor(0xff, 0x00, 0xff));
-    addLabel("LabelTpsMon", "TP= --- [%]");
-    addGauge("CGaugeTps", desktopColour());
-    addLabel("LabelLambda", "LAMBDA= --- [mV]");
-    Gauge *lambda = addGauge("CGaugeLambda", Qt::black);
-    (void)lambda;
+    addLabel("LabelRpm", "RPM = ---", &D::rpm);
+    m_gaugeRpm = addGauge("CGaugeRpm", QColor(0xff, 0x00, 0xff));
+    addLabel("LabelTpsMon", "TP= --- [%]", &D::throttle);
+    m_gaugeTps = addGauge("CGaugeTps", desktopColour());
+    addLabel("LabelLambda", "LAMBDA= --- [mV]", &D::lambda);
+    m_gaugeLambda = addGauge("CGaugeLambda", Qt::black);
     auto *scale = new QHBoxLayout;
     scale->setSpacing(0);
     const std::pair<const char *, QColor> bars[] = {{"LabelBarGraf1", Qt::blue},
@@ -770,19 +789,19 @@ QWidget *TFormHlav::buildMonitorColumn()
         scale->addWidget(bar, 1);
     }
     layout->insertLayout(layout->count() - 1, scale);
-    addLabel("LabelVoda", "TW= --- [°C]");
-    addGauge("CGaugeVoda", QColor(0x00, 0xff, 0xff));
-    addLabel("LabelVzduch", "AT= --- [°C]");
-    addLabel("LabelPodtlak", "IAP= --- [%]");
-    addLabel("LabelTlak", "AP = --- [kPa]");
-    addLabel("LabelNapeti", "U = --- [V]");
-    addLabel("LabelAdvance", "ADVANCE = --- [°]");
-    addLabel("LabelSnimacCkps", "Pick-up (CKPS) - ---");
-    addLabel("LabelSnimacCmps", "Pick-up (CMPS) - ---");
-    addLabel("LabelCasJet14", "INJ. TIME 14 = --- [us]");
-    addLabel("LabelCasJet23", "INJ. TIME 23 = --- [us]");
-    addLabel("LabelMaxInjProcent", "INJ. DUTY = --- [%]");
-    addGauge("CGaugeDuty", QColor(0x00, 0xff, 0xff));
+    addLabel("LabelVoda", "TW= --- [°C]", &D::coolant);
+    m_gaugeVoda = addGauge("CGaugeVoda", QColor(0x00, 0xff, 0xff));
+    addLabel("LabelVzduch", "AT= --- [°C]", &D::air);
+    addLabel("LabelPodtlak", "IAP= --- [%]", &D::intakePressure);
+    addLabel("LabelTlak", "AP = --- [kPa]", &D::ambientPressure);
+    addLabel("LabelNapeti", "U = --- [V]", &D::supply);
+    addLabel("LabelAdvance", "ADVANCE = --- [°]", &D::advance);
+    addLabel("LabelSnimacCkps", "Pick-up (CKPS) - ---", &D::crankPickup);
+    addLabel("LabelSnimacCmps", "Pick-up (CMPS) - ---", &D::camPickup);
+    addLabel("LabelCasJet14", "INJ. TIME 14 = --- [us]", &D::injection14);
+    addLabel("LabelCasJet23", "INJ. TIME 23 = --- [us]", &D::injection23);
+    addLabel("LabelMaxInjProcent", "INJ. DUTY = --- [%]", &D::duty);
+    m_gaugeDuty = addGauge("CGaugeDuty", QColor(0x00, 0xff, 0xff));
     layout->addStretch(1);
     return column;
 }
