@@ -52,7 +52,6 @@ inline QLabel *caption(QWidget *parent, const QString &text, Qt::Alignment align
     return l;
 }
 
-
 inline QPushButton *button(QWidget *parent, const QString &name, const QString &text)
 {
     auto *b = make<QPushButton>(parent, name);
