@@ -8,8 +8,7 @@ namespace velmora::files {
 
 Persistence::Persistence(std::filesystem::path settingsPath)
     : m_settingsPath(std::move(settingsPath)), m_settings(SettingsFile::load(m_settingsPath))
-{
-}
+{}
 
 void Persistence::load(WindowSettings &window, DeviceImage &image)
 {

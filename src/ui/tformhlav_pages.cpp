@@ -176,10 +176,9 @@ TFormHlav::MapPage TFormHlav::buildMapPage(const MapPageSpec &spec)
     // One spin button under each speed column shifts that column.
     for (int c = 0; c < 10; ++c) {
         grid->addWidget(m_grid->box(spec.axisCell + c), 0, c + 1, Qt::AlignCenter);
-        ArrowButtons *spin =
-            spinButton(map, QStringLiteral("CSpinButton%1%2")
-                                .arg(spec.firstSpin + c)
-                                .arg(QLatin1String(spec.suffix)));
+        ArrowButtons *spin = spinButton(map, QStringLiteral("CSpinButton%1%2")
+                                                 .arg(spec.firstSpin + c)
+                                                 .arg(QLatin1String(spec.suffix)));
         connect(spin, &ArrowButtons::upClicked, this,
                 [this, m = spec.map, c] { CSpinButtonUpClick(m, c); });
         connect(spin, &ArrowButtons::downClicked, this,
@@ -192,8 +191,7 @@ TFormHlav::MapPage TFormHlav::buildMapPage(const MapPageSpec &spec)
         row->setParent(map);
         grid->addWidget(row, r + 1, 0);
         for (int c = 0; c < 10; ++c)
-            grid->addWidget(m_grid->box(spec.mapCell + 10 * r + c), r + 1, c + 1,
-                            Qt::AlignCenter);
+            grid->addWidget(m_grid->box(spec.mapCell + 10 * r + c), r + 1, c + 1, Qt::AlignCenter);
     }
     auto *buttons = new QHBoxLayout;
     QPushButton *minus = button(map, QString::fromUtf8(spec.minus), QStringLiteral("-"));
@@ -273,8 +271,7 @@ QWidget *TFormHlav::buildMiscPage()
         label(tps, QStringLiteral("LabelSetTps100"), QStringLiteral("Voltage at 100 % [mV]")), 1,
         0);
     tl->addWidget(cellAt("EditTps100"), 1, 1);
-    QPushButton *tps100 =
-        button(tps, QStringLiteral("BitBtnTps100"), QStringLiteral("TPS 100 %"));
+    QPushButton *tps100 = button(tps, QStringLiteral("BitBtnTps100"), QStringLiteral("TPS 100 %"));
     connect(tps100, &QPushButton::clicked, this, &TFormHlav::BitBtnTps100Click);
     tl->addWidget(tps100, 1, 2);
     grid->addWidget(tps, 2, 0);
@@ -365,8 +362,7 @@ QWidget *TFormHlav::buildServoPage()
         button(m_groupPrivera, QStringLiteral("BitBtnServoPlus"), QStringLiteral("+"));
     connect(plus, &QPushButton::clicked, this, &TFormHlav::BitBtnServoPlusClick);
     buttons->addWidget(plus);
-    m_servoAll =
-        checkBox(m_groupPrivera, QStringLiteral("CheckBoxPrivAll"), QStringLiteral("All"));
+    m_servoAll = checkBox(m_groupPrivera, QStringLiteral("CheckBoxPrivAll"), QStringLiteral("All"));
     buttons->addWidget(m_servoAll);
     grid->addLayout(buttons, 11, 0, 1, 2);
     columns->addLayout(grid);
