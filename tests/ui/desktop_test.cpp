@@ -133,6 +133,44 @@ TEST(DesktopWindow, TitleUnderXIsExactlyTheCaptionOfEachLanguage)
 #endif
 }
 
+TEST(DesktopWindow, DemoModeLeadsThePortToItsOwnUnitWhateverTheEnvironmentSays)
+{
+    QTemporaryDir config;
+    // Every VELMORA_COMn names a missing device; only the demo unit can open the port. None is
+    // opened at the start, where a failure's real message box would come before the test could
+    // close it.
+    useOwnSettings(config, "[FORM_HLAV]\nComPort=0\n");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    char program[] = "velmora";
+    char demo[] = "--demo";
+    char language[] = "ENGLISH";
+    char *argv[] = {program, demo, language, nullptr};
+    int argc = 3;
+    bool opened = false;
+    std::string read;
+    const int status = app::runProgram(argc, argv, [&](ui::TFormHlav &window) {
+        // A failed opening shows a real message box; it must not hold the test.
+        QTimer::singleShot(5000, [] {
+            if (QWidget *box = QApplication::activeModalWidget())
+                box->close();
+        });
+        window.findChild<QAction *>(QStringLiteral("MenuCom1"))->trigger();
+        opened = window.portOpen();
+        window.MenuReadClick();
+        auto *message = window.findChild<QLabel *>(QStringLiteral("LabelHlaseni"));
+        if (!QTest::qWaitFor([&] { return message->text() == QLatin1String("Verify OK"); },
+                             10000))
+            ADD_FAILURE() << "no answer from the demo unit";
+        read = message->text().toStdString();
+        QTimer::singleShot(0, &window, &QWidget::close);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(read, "Verify OK");
+    // The settings of the environment's folder were read and written.
+    EXPECT_TRUE(std::filesystem::exists(config.path().toStdString() + "/velmora/Velmora05.ini"));
+}
+
 TEST(DesktopWindow, LogoIsDrawnAtThePixelRatioOfTheWindowsScreen)
 {
     QTemporaryDir config;
