@@ -21,7 +21,10 @@ bool validUtf8(const std::string &text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : 0;
+        const std::size_t length = lead < 0x80         ? 1
+                                   : (lead >> 5) == 6  ? 2
+                                   : (lead >> 4) == 14 ? 3
+                                                       : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k)
@@ -39,12 +42,29 @@ void checkLabel(const link::LabelText &label)
 
 void checkDisplay(const link::MonitorDisplay &d)
 {
-    for (const auto *label :
-         {&d.rpm, &d.intakePressure, &d.lambda, &d.throttle, &d.injection14, &d.injection23,
-          &d.duty, &d.ambientPressure, &d.coolant, &d.air, &d.supply, &d.servoDesired,
-          &d.servoMeasured, &d.blocking, &d.advance, &d.coolantCorrection, &d.airCorrection,
-          &d.pressureCorrection, &d.startCorrection, &d.supplyCorrection, &d.crankPickup,
-          &d.camPickup, &d.programmingCount})
+    for (const auto *label : {&d.rpm,
+                              &d.intakePressure,
+                              &d.lambda,
+                              &d.throttle,
+                              &d.injection14,
+                              &d.injection23,
+                              &d.duty,
+                              &d.ambientPressure,
+                              &d.coolant,
+                              &d.air,
+                              &d.supply,
+                              &d.servoDesired,
+                              &d.servoMeasured,
+                              &d.blocking,
+                              &d.advance,
+                              &d.coolantCorrection,
+                              &d.airCorrection,
+                              &d.pressureCorrection,
+                              &d.startCorrection,
+                              &d.supplyCorrection,
+                              &d.crankPickup,
+                              &d.camPickup,
+                              &d.programmingCount})
         checkLabel(*label);
     for (const auto &test : d.tests)
         check(!test.empty() && validUtf8(test));

@@ -1,7 +1,7 @@
 // Any text into the parameter file reader: no crash, a rejected text changes nothing, and after
 // an accepted one the consistency pass brings every field it governs into its range.
-#include "fuzz_check.h"
 #include "files/parameter_file.h"
+#include "fuzz_check.h"
 #include "model/parameter_set.h"
 
 #include <string_view>

@@ -1,8 +1,8 @@
 // Any text as an image file or a settings file: no crash, and what is read back stays readable.
-#include "fuzz_check.h"
 #include "files/image_file.h"
 #include "files/settings_file.h"
 #include "files/window_settings.h"
+#include "fuzz_check.h"
 
 #include <string_view>
 

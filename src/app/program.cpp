@@ -60,8 +60,8 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     windowOptions.arguments = options.arguments;
     windowOptions.settingsPath = files::defaultSettingsPath();
     if (demoUnit) {
-        windowOptions.portDevice = [device = demoUnit->slavePath()](
-                                       int, const files::SettingsFile &) { return device; };
+        windowOptions.portDevice =
+            [device = demoUnit->slavePath()](int, const files::SettingsFile &) { return device; };
     } else {
         windowOptions.portDevice = [](int n, const files::SettingsFile &settings) {
             return link::comPortDevice(

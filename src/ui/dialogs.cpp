@@ -18,8 +18,8 @@ QString boxTitle()
 Dialogs::Answer MessageBoxDialogs::askYesNoCancel(QWidget *parent, const QString &text)
 {
     const auto button = QMessageBox::question(
-        parent, boxTitle(), text,
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        parent, boxTitle(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+        QMessageBox::Yes);
     switch (button) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -41,8 +41,8 @@ namespace velmora::ui {
 
 void MessageBoxDialogs::notify(QWidget *parent, const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::Information, boxTitle(),
-                                text, QMessageBox::Ok, parent);
+    auto *box =
+        new QMessageBox(QMessageBox::Information, boxTitle(), text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->open();

@@ -4,8 +4,8 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "gauge.h"
-#include "tab_order.h"
 #include "logo.h"
+#include "tab_order.h"
 #include "texts.h"
 #include "up_down.h"
 
@@ -35,8 +35,7 @@ namespace velmora::ui {
 
 TFormHlav::TFormHlav(Dialogs &dialogs, WindowOptions options, QWidget *parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_options(std::move(options)),
-      m_persistence(m_options.settingsPath),
-      m_link(std::make_unique<link::Link>(m_image, *this))
+      m_persistence(m_options.settingsPath), m_link(std::make_unique<link::Link>(m_image, *this))
 {
     setObjectName(QStringLiteral("FormHlav"));
     setWindowTitle(QStringLiteral("Programming of Velmora 05"));
@@ -416,8 +415,7 @@ void TFormHlav::keepReachable()
     constexpr int kTitle = 20;
     for (const QScreen *screen : QGuiApplication::screens()) {
         const QRect area = screen->availableGeometry();
-        const int overlap =
-            std::min(x() + width(), area.right() + 1) - std::max(x(), area.left());
+        const int overlap = std::min(x() + width(), area.right() + 1) - std::max(x(), area.left());
         if (y() >= area.top() && y() + kTitle <= area.bottom() + 1 &&
             overlap >= std::min(kGrip, width()))
             return;

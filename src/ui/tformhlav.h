@@ -235,7 +235,7 @@ private:
     bool m_testFlag = false;
     bool m_closed = false;
     std::optional<QRect> m_normalAtStart; // started maximised and not normal since
-    int m_stepDepth = 0;  // take-over and show steps in progress
+    int m_stepDepth = 0;                  // take-over and show steps in progress
     QTimer *m_timer = nullptr;
     quint64 m_ticks = 0;
 

@@ -65,18 +65,18 @@ void TFormHlav::buildMenus()
         return menu;
     };
 
-    addMenu("MenuFile", "&File", nullptr,
-            {{"MenuNew", "&New", QKeySequence(Qt::CTRL | Qt::Key_N), "New|Set default parametrs",
-              &TFormHlav::MenuNewClick},
-             {"MenuOpen", "&Open", QKeySequence(Qt::Key_F3), "Open|Open file with parametrs",
-              &TFormHlav::MenuOpenClick},
-             {"MenuSave", "&Save", QKeySequence(Qt::Key_F2), "Save|Save parametrs to file",
-              &TFormHlav::MenuSaveClick},
-             {"MenuPrint", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P), "Print|Print parametrs",
-              &TFormHlav::SpeedButtonPrintClick},
-             {"MenuExit", "E&xit", QKeySequence(), "Exit|End of program",
-              &TFormHlav::MenuExitClick}},
-            true);
+    addMenu(
+        "MenuFile", "&File", nullptr,
+        {{"MenuNew", "&New", QKeySequence(Qt::CTRL | Qt::Key_N), "New|Set default parametrs",
+          &TFormHlav::MenuNewClick},
+         {"MenuOpen", "&Open", QKeySequence(Qt::Key_F3), "Open|Open file with parametrs",
+          &TFormHlav::MenuOpenClick},
+         {"MenuSave", "&Save", QKeySequence(Qt::Key_F2), "Save|Save parametrs to file",
+          &TFormHlav::MenuSaveClick},
+         {"MenuPrint", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P), "Print|Print parametrs",
+          &TFormHlav::SpeedButtonPrintClick},
+         {"MenuExit", "E&xit", QKeySequence(), "Exit|End of program", &TFormHlav::MenuExitClick}},
+        true);
 
     QMenu *com = addMenu("MenuCom", "&Com", "Com|Set number of com", {}, false);
     for (int n = 1; n <= 10; ++n) {
@@ -119,15 +119,13 @@ void TFormHlav::buildMenus()
               &TFormHlav::MenuToolsPlusClick}},
             false);
 
-    QMenu *languages =
-        addMenu("MenuLanguage", "&Language", "Language|Set English or Czech or German",
-                {{"MenuEnglish", "&English", QKeySequence(), "Set Englich menu",
-                  &TFormHlav::MenuEnglishClick},
-                 {"MenuCzech", "&Czech", QKeySequence(), "Nastavit české menu",
-                  &TFormHlav::MenuCzechClick},
-                 {"MenuGerman", "&German", QKeySequence(), "Deutche Menü",
-                  &TFormHlav::MenuGermanClick}},
-                false);
+    QMenu *languages = addMenu(
+        "MenuLanguage", "&Language", "Language|Set English or Czech or German",
+        {{"MenuEnglish", "&English", QKeySequence(), "Set Englich menu",
+          &TFormHlav::MenuEnglishClick},
+         {"MenuCzech", "&Czech", QKeySequence(), "Nastavit české menu", &TFormHlav::MenuCzechClick},
+         {"MenuGerman", "&German", QKeySequence(), "Deutche Menü", &TFormHlav::MenuGermanClick}},
+        false);
     for (QAction *a : languages->actions())
         a->setCheckable(true);
 

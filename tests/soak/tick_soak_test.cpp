@@ -278,8 +278,8 @@ public:
         out << "; PC closed its port " << m_pcCloses << " times, units started " << m_unitsStarted
             << " (" << m_hangUps << " hung up)\n";
         out << "[soak] monitor replies shown " << m_view.monitorCount()
-            << ", stray tuning acknowledgements " << m_view.tuningOkCount()
-            << ", message boxes " << m_view.boxCount() << '\n';
+            << ", stray tuning acknowledgements " << m_view.tuningOkCount() << ", message boxes "
+            << m_view.boxCount() << '\n';
         out << "[soak] waits: requests not taken within " << kTakeBound.count() << " ms "
             << m_takeTimeouts << ", replies not seen within "
             << std::chrono::duration_cast<std::chrono::microseconds>(kReplyBound).count() << " us "

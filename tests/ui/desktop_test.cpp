@@ -158,8 +158,7 @@ TEST(DesktopWindow, DemoModeLeadsThePortToItsOwnUnitWhateverTheEnvironmentSays)
         opened = window.portOpen();
         window.MenuReadClick();
         auto *message = window.findChild<QLabel *>(QStringLiteral("LabelHlaseni"));
-        if (!QTest::qWaitFor([&] { return message->text() == QLatin1String("Verify OK"); },
-                             10000))
+        if (!QTest::qWaitFor([&] { return message->text() == QLatin1String("Verify OK"); }, 10000))
             ADD_FAILURE() << "no answer from the demo unit";
         read = message->text().toStdString();
         QTimer::singleShot(0, &window, &QWidget::close);

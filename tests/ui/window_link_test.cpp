@@ -41,10 +41,7 @@ protected:
         return window->link().transferMode() == TransferMode::Idle;
     }
     void trigger(const char *action) { find<QAction>(QString::fromUtf8(action))->trigger(); }
-    QString text(const char *label) const
-    {
-        return find<QLabel>(QString::fromUtf8(label))->text();
-    }
+    QString text(const char *label) const { return find<QLabel>(QString::fromUtf8(label))->text(); }
     QStringList identityLabels() const
     {
         return {text("LabelVerze1"), text("LabelVerze2"), text("LabelVerze3")};
@@ -217,6 +214,6 @@ TEST_F(WindowLinkTest, ClosingDuringAReadLeavesTheUnitAndSavesAsUsual)
               std::optional<std::size_t>(kImageSize));
     EXPECT_EQ(saved[kAdvance + 2], shown[kAdvance + 2]);
     EXPECT_EQ(saved[kJetTp + 5], shown[kJetTp + 5]);
-    EXPECT_TRUE(std::equal(saved.block(0).begin(), saved.block(0).end(),
-                           unitImage.block(0).begin()));
+    EXPECT_TRUE(
+        std::equal(saved.block(0).begin(), saved.block(0).end(), unitImage.block(0).begin()));
 }
