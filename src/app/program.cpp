@@ -21,6 +21,21 @@ namespace velmora::app {
 
 int runProgram(int &argc, char **argv, const WindowShown &shown)
 {
+    // --help and --version answer before any platform is loaded, so they work on a terminal
+    // without a display too.
+    QStringList words;
+    for (int i = 0; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    const CommandLine early = parseCommandLine(words);
+    if (early.help) {
+        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (early.version) {
+        std::printf("velmora %s\n", kReleaseVersion);
+        return 0;
+    }
+
     Application app(argc, argv);
     // No display name: the X11 platform would append it to the window's title, which must read
     // exactly as the language's caption.
@@ -28,15 +43,8 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     QApplication::setApplicationVersion(QString::fromLatin1(kReleaseVersion));
     QApplication::setWindowIcon(ui::logoIcon());
 
+    // Qt has taken its own options out by now.
     const auto options = parseCommandLine(QApplication::arguments());
-    if (options.help) {
-        std::fputs(usageText().toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::printf("velmora %s\n", qPrintable(QApplication::applicationVersion()));
-        return 0;
-    }
 
     // From here on kill, Ctrl+C and the end of the session close the window as its close button
     // does, also while a message box of the start-up is open.

@@ -17,11 +17,11 @@ struct ProgramRun {
 };
 
 // Standard input is empty so that nothing can wait for it; what goes to standard error is not
-// looked at. The window program needs a platform before it reads its command line.
+// looked at. No display and no platform named: as on a terminal over a remote login.
 ProgramRun runProgram(const char *path, const std::string &arguments)
 {
-    const std::string command = "QT_QPA_PLATFORM=offscreen '" + std::string(path) + "' " +
-                                arguments + " </dev/null 2>/dev/null";
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
+                                std::string(path) + "' " + arguments + " </dev/null 2>/dev/null";
     ProgramRun run;
     FILE *pipe = ::popen(command.c_str(), "r");
     if (!pipe)
@@ -55,6 +55,13 @@ TEST(ReleaseVersion, EveryProgramPrintsTheConfiguredRelease)
         EXPECT_EQ(run.out, std::string(program.name) + " " + VELMORA_CONFIGURED_VERSION + "\n")
             << program.name;
     }
+}
+
+TEST(ReleaseVersion, TheWindowProgramAnswersHelpWithoutADisplay)
+{
+    const ProgramRun run = runProgram(VELMORA_PROGRAM, "--help");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out.rfind("Usage: velmora ", 0), 0u) << run.out;
 }
 
 TEST(ReleaseVersion, TheUnitsIdentityVersionHasANameOfItsOwn)
