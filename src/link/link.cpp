@@ -320,7 +320,6 @@ void Link::readWithoutVerify()
 void Link::startRead(bool verifyAfterwards)
 {
     m_verifyAfterRead = verifyAfterwards;
-    m_setRead = false;
     begin(Transaction::Read);
     m_mode = TransferMode::Read;
     m_command = kReadFirst;
@@ -413,19 +412,17 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
         if (b == 0) {
             takeIdentity(reply);
             if (!isCompatible(m_image)) {
-                m_mode = TransferMode::Idle;
+                end(Outcome::VersionMismatch);
                 m_view.consistencyPass();
                 m_view.showStep();
                 m_view.messageBox(pickText(text::kVersionMismatch));
-                end(Outcome::VersionMismatch);
                 return;
             }
             if (!readPermitted(m_image)) {
                 message(text::kReadRefused, true, false);
-                m_mode = TransferMode::Idle;
+                end(Outcome::NoReading);
                 m_view.consistencyPass();
                 m_view.showStep();
-                end(Outcome::NoReading);
                 return;
             }
         } else {
@@ -441,7 +438,6 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
                 startVerifyPass();
             } else {
                 setGauge(kGaugeMax, false);
-                m_setRead = true;
                 end(Outcome::Ok);
             }
         }
@@ -466,15 +462,13 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
             m_view.consistencyPass();
             m_view.showStep();
             if (!isCompatible(m_image)) {
-                m_mode = TransferMode::Idle;
-                m_view.messageBox(pickText(text::kVersionMismatch));
                 end(Outcome::VersionMismatch);
+                m_view.messageBox(pickText(text::kVersionMismatch));
                 return;
             }
             if (!modelAccepted(m_image, m_image.bike())) {
-                m_mode = TransferMode::Idle;
-                m_view.messageBox(pickText(text::kModelRefused));
                 end(Outcome::ModelRefused);
+                m_view.messageBox(pickText(text::kModelRefused));
                 return;
             }
         } else if (!blockMatchesImage(reply, b)) {

@@ -99,9 +99,8 @@ public:
     void MenuVerifyClick();
     void MenuReadClick();
     // A Read that ends idle after block 5 and the consistency pass, without the verify pass: for
-    // a tool that only needs the unit's set. setRead() tells whether it took all six blocks.
+    // a tool that only needs the unit's set. It ends Ok only when all six blocks came in.
     void readWithoutVerify();
-    bool setRead() const { return m_setRead; }
     // The last part of every after-change step.
     void ProgramAfterChange();
 
@@ -171,7 +170,6 @@ private:
     bool m_programDone = false;
     bool m_tuningWrite = false;
     bool m_verifyAfterRead = true;
-    bool m_setRead = false;
     int m_gauge = 0;
     bool m_armed = false;
     UnitIdentity m_identity;

@@ -141,11 +141,12 @@ TEST_F(ProtocolTest, ReadWithoutVerifyTakesTheSixBlocksAndStopsIdle)
     unit.store().setImage(unitImage);
 
     link.readWithoutVerify();
-    EXPECT_FALSE(link.setRead());
+    EXPECT_TRUE(view.endings.empty());
     EXPECT_EQ(view.message, "Read device:");
     EXPECT_EQ(runToIdle(), 6);
     EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x40, 0x41, 0x42, 0x43, 0x44, 0x45}));
-    EXPECT_TRUE(link.setRead());
+    const std::vector<test::FakeView::Ending> readOk{{link::Transaction::Read, link::Outcome::Ok}};
+    EXPECT_EQ(view.endings, readOk);
     DeviceImage expected = unitImage;
     consistencyPass(expected);
     EXPECT_EQ(image, expected);
@@ -158,7 +159,7 @@ TEST_F(ProtocolTest, ReadWithoutVerifyTakesTheSixBlocksAndStopsIdle)
     ticks(12);
     EXPECT_EQ(blockCommands().size(), 6u);
     EXPECT_EQ(view.monitorReplies, 2);
-    EXPECT_TRUE(link.setRead());
+    EXPECT_EQ(view.endings, readOk);
 }
 
 TEST_F(ProtocolTest, ReadWithoutVerifyFailsLikeARead)
@@ -168,18 +169,21 @@ TEST_F(ProtocolTest, ReadWithoutVerifyFailsLikeARead)
     unitIdentity(identity);
     link.readWithoutVerify();
     runToIdle();
-    EXPECT_FALSE(link.setRead());
+    using Ending = test::FakeView::Ending;
+    ASSERT_FALSE(view.endings.empty());
+    EXPECT_EQ(view.endings.back(), Ending(link::Transaction::Read, link::Outcome::NoReading));
     EXPECT_EQ(view.message, "No Reading!");
     EXPECT_TRUE(view.messageError);
 
     unitIdentity(sim::IdentityBlock{});
     link.readWithoutVerify();
     runToIdle();
-    ASSERT_TRUE(link.setRead());
+    ASSERT_EQ(view.endings.back(), Ending(link::Transaction::Read, link::Outcome::Ok));
     mute = true;
     link.readWithoutVerify();
     EXPECT_GT(runToIdle(), 18);
-    EXPECT_FALSE(link.setRead()) << "a silent unit after a good read";
+    EXPECT_EQ(view.endings.back(), Ending(link::Transaction::Read, link::Outcome::ReadError))
+        << "a silent unit after a good read";
     EXPECT_EQ(view.message, "Read error!");
 }
 
