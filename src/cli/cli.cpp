@@ -420,7 +420,7 @@ private:
     void readUnitSet(UnitSession &session, DeviceImage &image)
     {
         std::ostream quiet(nullptr);
-        if (session.readSet(quiet))
+        if (session.transact(&link::Link::readWithoutVerify, quiet))
             return;
         m_err << session.failureText() << ' ' << text::kMonitorDefaults.pick(m_parsed.language)
               << '\n';

@@ -42,7 +42,7 @@ void UnitSession::tick()
     m_link.tick();
 }
 
-void UnitSession::run(void (link::Link::*start)(), std::ostream &progress)
+bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
 {
     const std::uint8_t language = m_view.language();
     auto report = [&] {
@@ -66,22 +66,6 @@ void UnitSession::run(void (link::Link::*start)(), std::ostream &progress)
             report();
         }
     }
-}
-
-bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
-{
-    run(start, progress);
-    return succeeded();
-}
-
-bool UnitSession::readSet(std::ostream &progress)
-{
-    run(&link::Link::readWithoutVerify, progress);
-    return succeeded();
-}
-
-bool UnitSession::succeeded() const
-{
     const auto &ended = m_view.ended();
     return ended && ended->outcome == link::Outcome::Ok;
 }

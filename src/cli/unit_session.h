@@ -37,11 +37,8 @@ public:
     // Waits for the next tick and runs it.
     void tick();
     // Ticks until the transaction started by `start` ends, writing one line to `progress` for
-    // each block requested. True when it ended in success.
+    // each block requested. True when the link reports it ended in success.
     bool transact(void (link::Link::*start)(), std::ostream &progress);
-    // Blocks 0 to 5 as a Read takes them and the consistency pass, without the verify pass. True
-    // when all six came.
-    bool readSet(std::ostream &progress);
     // The text that tells why the last transaction failed.
     std::string failureText() const;
     // The wall-clock time of the tick just run.
@@ -51,11 +48,6 @@ public:
     link::HeadlessView &view() { return m_view; }
 
 private:
-    // Ticks until the transaction started by `start` ends.
-    void run(void (link::Link::*start)(), std::ostream &progress);
-    // The transaction run() ran ended in success, as the link reported it.
-    bool succeeded() const;
-
     PortOpener m_openPort;
     std::unique_ptr<TickSource> m_ticks;
     std::unique_ptr<link::SerialPort> m_port;

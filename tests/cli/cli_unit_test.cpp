@@ -354,7 +354,7 @@ TEST_F(CliUnitTest, SessionSuccessFollowsTheReportedOutcome)
     EXPECT_EQ(session.view().message(), "Program device: OK");
     EXPECT_EQ(unit->image()[layout::kAdvance + 1], 17);
 
-    EXPECT_TRUE(session.readSet(quiet));
+    EXPECT_TRUE(session.transact(&link::Link::readWithoutVerify, quiet));
     EXPECT_EQ(session.view().ended(), (Ended{Transaction::Read, Outcome::Ok}));
     EXPECT_EQ(session.view().message(), "Read device:");
 
