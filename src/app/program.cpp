@@ -72,12 +72,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
             [device = demoUnit->slavePath()](int, const files::SettingsFile &) { return device; };
     } else {
         windowOptions.portDevice = [](int n, const files::SettingsFile &settings) {
-            return link::comPortDevice(
-                n,
-                [&settings](const std::string &name) {
-                    return files::configuredPortDevice(settings, name);
-                },
-                link::processEnvironment);
+            return link::comPortDevice(n, files::portTable(settings), link::processEnvironment);
         };
     }
 

@@ -325,9 +325,7 @@ private:
             return std::nullopt;
         }
         const auto settings = files::SettingsFile::load(files::defaultSettingsPath());
-        return link::comPortDevice(static_cast<int>(*n), [&settings](const std::string &name) {
-            return files::configuredPortDevice(settings, name);
-        });
+        return link::comPortDevice(static_cast<int>(*n), files::portTable(settings));
     }
 
     bool openSession(UnitSession &session, const std::string &path, int &code)

@@ -229,10 +229,10 @@ bool SettingsFile::save(const std::filesystem::path &path) const
     return saveFile(path, text()) == SaveResult::Saved;
 }
 
-std::optional<std::string> configuredPortDevice(const SettingsFile &settings,
-                                                std::string_view portName)
+std::function<std::optional<std::string>(const std::string &portName)>
+portTable(const SettingsFile &settings)
 {
-    return settings.value("PORTS", portName);
+    return [&settings](const std::string &portName) { return settings.value("PORTS", portName); };
 }
 
 std::filesystem::path defaultSettingsPath()

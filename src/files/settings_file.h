@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,8 +63,9 @@ private:
 // Velmora05.ini in the current folder.
 std::filesystem::path defaultSettingsPath();
 
-// The device that section PORTS names for a port such as "COM3", if any.
-std::optional<std::string> configuredPortDevice(const SettingsFile &settings,
-                                                std::string_view portName);
+// The port table of section PORTS: the device it names for a port such as "COM3", if any. The
+// lookup refers to `settings`, which must outlive it.
+std::function<std::optional<std::string>(const std::string &portName)>
+portTable(const SettingsFile &settings);
 
 } // namespace velmora::files

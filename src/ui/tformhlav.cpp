@@ -366,12 +366,10 @@ void TFormHlav::OpenComPort()
     if (n < link::kFirstComPort || n > link::kLastComPort)
         return;
     const files::SettingsFile &settings = m_persistence.settings();
-    const link::ConfiguredPort configured = [&settings](const std::string &name) {
-        return files::configuredPortDevice(settings, name);
-    };
     // Without a lookup of its own the window knows the port table and the system's names only.
-    const std::string device = m_options.portDevice ? m_options.portDevice(n, settings)
-                                                    : link::comPortDevice(n, configured, nullptr);
+    const std::string device = m_options.portDevice
+                                   ? m_options.portDevice(n, settings)
+                                   : link::comPortDevice(n, files::portTable(settings), nullptr);
     if (m_serial.open(QString::fromStdString(device))) {
         m_link->setPort(&m_serial);
     } else {

@@ -36,7 +36,7 @@ private:
 ConfiguredPort configuredIn(SettingsFile settings)
 {
     return [settings = std::move(settings)](const std::string &name) {
-        return velmora::files::configuredPortDevice(settings, name);
+        return velmora::files::portTable(settings)(name);
     };
 }
 
