@@ -185,8 +185,7 @@ bool decodeMonitor(std::span<const std::uint8_t> reply, const MonitorContext &co
 
     const int position = reply[kSparkPosition];
     v.advanceDegrees = position < context.advanceLimit ? context.advanceLimit - position : 0;
-    d.advance.text = position < context.advanceLimit ? format("ADVANCE = %d [°]", v.advanceDegrees)
-                                                     : std::string("ADVANCE = 0 [°]");
+    d.advance.text = format("ADVANCE = %d [°]", v.advanceDegrees);
 
     std::size_t at = kCorrections;
     for (const CorrectionLabel &c : kCorrectionLabels) {
