@@ -31,4 +31,34 @@ inline constexpr Triple kProgramDone{"Programování:", "Program device:", "Prog
 // The one message with a single wording.
 inline constexpr const char *kComOpeningError = "Com opening error";
 
+// The line under it, one per reason the port would not open: %1 is the device, %2 the system's
+// words or the adapters present.
+inline constexpr Triple kOpenPermission{
+    "K zařízení %1 nemáte oprávnění. Přidejte se do skupiny dialout (např. sudo adduser $USER "
+    "dialout) a přihlaste se znovu.",
+    "No permission to open %1. Join the dialout group (e.g. sudo adduser $USER dialout) and log "
+    "in again.",
+    "Keine Berechtigung für %1. Treten Sie der Gruppe dialout bei (z. B. sudo adduser $USER "
+    "dialout) und melden Sie sich neu an."};
+inline constexpr Triple kOpenBusy{
+    "Zařízení %1 drží jiný program. Ukončete ho a zvolte port znovu.",
+    "%1 is held by another program. Close that program and choose the port again.",
+    "%1 wird von einem anderen Programm belegt. Beenden Sie es und wählen Sie den Port erneut."};
+inline constexpr Triple kOpenMissing{
+    "Zařízení %1 neexistuje. %2 Převodník lze přiřadit k číslu portu v nabídce Port, položka "
+    "Nastavení portů.",
+    "%1 does not exist. %2 Port setup in the Com menu can assign an adapter to a COM number.",
+    "%1 existiert nicht. %2 Port-Einstellungen im Menü ComPort können einen Adapter einer "
+    "COM-Nummer zuordnen."};
+inline constexpr Triple kUsbAdapters{"Připojené USB sériové převodníky: %1.",
+                                     "USB serial adapters present: %1.",
+                                     "Vorhandene USB-Seriell-Adapter: %1."};
+inline constexpr Triple kNoUsbAdapter{"Není připojen žádný USB sériový převodník.",
+                                      "No USB serial adapter is present.",
+                                      "Es ist kein USB-Seriell-Adapter vorhanden."};
+inline constexpr Triple kOpenOther{"Zařízení %1 nelze otevřít: %2", "%1 cannot be opened: %2",
+                                   "%1 kann nicht geöffnet werden: %2"};
+// Stands for the device when a port names none.
+inline constexpr Triple kNoDevice{"(žádné zařízení)", "(no device)", "(kein Gerät)"};
+
 } // namespace velmora::link::text

@@ -5,6 +5,7 @@
 
 #ifdef Q_OS_UNIX
 #include <termios.h>
+#include <unistd.h>
 #endif
 
 namespace velmora::link {
@@ -17,15 +18,43 @@ constexpr qint64 kReadBufferSize = 10000;
 // missing reply tells the protocol so.
 constexpr int kWriteTimeoutMs = 500;
 
+// Qt reports a device held by someone else as a permission error too: its lock file, or an
+// exclusive open by another program. Only the system's own check tells the two apart.
+bool mayUse(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    return ::access(device.toLocal8Bit().constData(), R_OK | W_OK) == 0;
+#else
+    Q_UNUSED(device);
+    return true;
+#endif
+}
+
+OpenResult failure(const QSerialPort &port, const QString &device)
+{
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return {OpenError::Missing, {}};
+    case QSerialPort::PermissionError:
+        return {mayUse(device) ? OpenError::Busy : OpenError::PermissionDenied, {}};
+    case QSerialPort::OpenError:
+        return {OpenError::Busy, {}};
+    default:
+        return {OpenError::Other, port.errorString().toStdString()};
+    }
+}
+
 } // namespace
 
 QtSerialPort::QtSerialPort() : m_port(std::make_unique<QSerialPort>()) {}
 
 QtSerialPort::~QtSerialPort() = default;
 
-bool QtSerialPort::open(const QString &device)
+OpenResult QtSerialPort::open(const QString &device)
 {
     close();
+    if (device.isEmpty())
+        return {OpenError::Missing, {}};
     m_port->setPortName(device);
     m_port->setBaudRate(kBaudRate);
     m_port->setDataBits(QSerialPort::Data8);
@@ -34,15 +63,16 @@ bool QtSerialPort::open(const QString &device)
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     m_port->setReadBufferSize(kReadBufferSize);
     if (!m_port->open(QIODevice::ReadWrite)) {
+        OpenResult result = failure(*m_port, device);
         m_port->clearError();
-        return false;
+        return result;
     }
     // DTR and RTS stay raised for the interface cable. A pseudo-terminal has no modem lines and
     // refuses them with an unsupported-operation error; the port is usable all the same.
     m_port->setDataTerminalReady(true);
     m_port->setRequestToSend(true);
     m_port->clearError();
-    return true;
+    return {};
 }
 
 void QtSerialPort::close()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/open_failure.h"
 #include "link/serial_port.h"
 
 #include <QString>
@@ -21,8 +22,9 @@ public:
     QtSerialPort &operator=(const QtSerialPort &) = delete;
 
     // Opens `device` (a path such as /dev/ttyS0, or COM1), closing any device opened before.
-    // False when it is missing or another program, or another QtSerialPort, holds it.
-    bool open(const QString &device);
+    // Fails, saying why, when it is missing, not the user's to use, or held by another program
+    // or another QtSerialPort.
+    OpenResult open(const QString &device);
     void close();
     bool isOpen() const;
 

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -150,7 +151,10 @@ TEST_F(QtSerialPortTest, OpensTheTerminalOnlyOnce)
     EXPECT_TRUE(m_port.isOpen());
 
     QtSerialPort second;
-    EXPECT_FALSE(second.open(m_line.path()));
+    const OpenResult held = second.open(m_line.path());
+    EXPECT_FALSE(held);
+    // Qt says "permission" for a held device; the user may use it, so it is busy.
+    EXPECT_EQ(held.error, OpenError::Busy);
     EXPECT_FALSE(second.isOpen());
     EXPECT_EQ(second.bytesWaiting(), 0u);
 
@@ -173,12 +177,32 @@ TEST_F(QtSerialPortTest, OpenSetsTheLineTo57600Baud8N1WithoutFlowControl)
 
 TEST_F(QtSerialPortTest, MissingDeviceDoesNotOpen)
 {
-    EXPECT_FALSE(m_port.open(QStringLiteral("/dev/velmora-no-such-tty")));
+    const OpenResult missing = m_port.open(QStringLiteral("/dev/velmora-no-such-tty"));
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.error, OpenError::Missing);
     EXPECT_FALSE(m_port.isOpen());
     EXPECT_EQ(m_port.bytesWaiting(), 0u);
+    EXPECT_EQ(m_port.open(QString()).error, OpenError::Missing);
 
     // Still usable for the right device afterwards.
-    EXPECT_TRUE(m_port.open(m_line.path()));
+    const OpenResult opened = m_port.open(m_line.path());
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(opened.error, OpenError::None);
+}
+
+TEST_F(QtSerialPortTest, DeviceWithoutPermissionIsNamedSo)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may open any device node, so none lacks permission";
+    const std::string path = m_line.path().toStdString();
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    const OpenResult refused = m_port.open(m_line.path());
+    ::chmod(path.c_str(), before.st_mode & 07777);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.error, OpenError::PermissionDenied);
+    EXPECT_FALSE(m_port.isOpen());
 }
 
 TEST_F(QtSerialPortTest, ArrivingBytesAreSeenWithoutAnEventLoop)
