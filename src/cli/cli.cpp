@@ -10,6 +10,8 @@
 #include "files/save_file.h"
 #include "files/settings_file.h"
 #include "link/link_texts.h"
+#include "link/open_failure.h"
+#include "link/port_catalog.h"
 #include "link/port_names.h"
 #include "model/parameter_set.h"
 #include "release/release_version.h"
@@ -35,6 +37,7 @@ constexpr const char *kToolUsage =
     "  verify    compares a parameter set with the unit's\n"
     "  program   writes a parameter set into the unit\n"
     "  monitor   shows the unit's live values\n"
+    "  ports     lists the serial ports and the device of each COM number\n"
     "\n"
     "velmora-cli COMMAND --help shows the options of a command.\n"
     "velmora-cli --version shows the release of velmora-cli.\n";
@@ -63,6 +66,12 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
                 "  The values are decoded against the unit's parameter set, read once before\n"
                 "  polling (model 0's defaults when it cannot be read), against the set built\n"
                 "  from FILE.ign as convert does, or against the image file IMAGE as it is.\n"},
+    {"ports", "Usage: velmora-cli ports\n"
+              "  Lists the serial ports, one a line: device, description, manufacturer, serial\n"
+              "  number and USB vid:pid, separated by tabs, \"-\" for what is not known. Then\n"
+              "  COM1..COM10, each with the device it stands for and \"present\" or \"absent\".\n"
+              "  A COM number stands for the device named by the environment variable\n"
+              "  VELMORA_COMn, else by section PORTS of the settings file, else /dev/ttyS<n-1>.\n"},
 };
 
 // The device options every command with a unit has.
@@ -82,6 +91,7 @@ const std::map<std::string, CommandOptions, std::less<>> kCommands{
     {"program", {{"--device", "--port", "--from", "--base"}, {}, 1}},
     {"monitor",
      {{"--device", "--port", "--count", "--params", "--base"}, {"--extended", "--csv"}, 0}},
+    {"ports", {{}, {}, 0}},
 };
 
 struct Parsed {
@@ -218,6 +228,8 @@ public:
             return verify();
         if (c == "program")
             return program();
+        if (c == "ports")
+            return ports();
         return monitor();
     }
 
@@ -328,13 +340,39 @@ private:
         return link::comPortDevice(static_cast<int>(*n), files::portTable(settings));
     }
 
+    link::PortList listPorts() const
+    {
+        return m_access.listPorts ? m_access.listPorts() : link::PortList();
+    }
+
+    // The window's box in two lines: "Com opening error", then why and what to do.
     bool openSession(UnitSession &session, const std::string &path, int &code)
     {
-        if (path.empty() || !session.open(path)) {
-            code = fail(std::string(link::text::kComOpeningError));
+        const link::OpenResult result =
+            path.empty() ? link::OpenResult{link::OpenError::Missing, {}} : session.open(path);
+        if (!result) {
+            code = fail(link::openFailureText(path, result, listPorts(), m_parsed.language));
             return false;
         }
         return true;
+    }
+
+    // Tab-separated fields, so that scripts can cut them apart.
+    int ports()
+    {
+        const auto field = [](const std::string &text) { return text.empty() ? "-" : text; };
+        const link::PortList found = listPorts();
+        for (const link::PortEntry &port : found)
+            m_out << field(port.device) << '\t' << field(port.description) << '\t'
+                  << field(port.manufacturer) << '\t' << field(port.serialNumber) << '\t'
+                  << field(link::usbId(port)) << '\n';
+        const auto settings = files::SettingsFile::load(files::defaultSettingsPath());
+        for (const link::ComAssignment &com :
+             link::comAssignments(files::portTable(settings), found))
+            m_out << link::comPortName(com.number) << '\t' << field(com.device) << '\t'
+                  << (com.present ? "present" : "absent") << '\n';
+        m_out.flush();
+        return kExitOk;
     }
 
     int read()

@@ -2,6 +2,7 @@
 
 #include "cli_texts.h"
 #include "link/frame.h"
+#include "link/qt_port_catalog.h"
 #include "link/qt_serial_port.h"
 
 #include <QString>
@@ -10,13 +11,13 @@ namespace velmora::cli {
 
 UnitAccess serialAccess()
 {
-    return {[](const std::string &device) -> std::unique_ptr<link::SerialPort> {
+    return {[](const std::string &device) -> OpenedPort {
                 auto port = std::make_unique<link::QtSerialPort>();
-                if (!port->open(QString::fromStdString(device)))
-                    return nullptr;
-                return port;
+                if (link::OpenResult result = port->open(QString::fromStdString(device)); !result)
+                    return result;
+                return std::unique_ptr<link::SerialPort>(std::move(port));
             },
-            [] { return std::make_unique<SteadyTicks>(); }};
+            [] { return std::make_unique<SteadyTicks>(); }, link::systemPorts};
 }
 
 UnitSession::UnitSession(DeviceImage &image, std::uint8_t language, const UnitAccess &access,
@@ -25,15 +26,17 @@ UnitSession::UnitSession(DeviceImage &image, std::uint8_t language, const UnitAc
       m_view(image, language, extendedMonitor), m_link(image, m_view)
 {}
 
-bool UnitSession::open(const std::string &device)
+link::OpenResult UnitSession::open(const std::string &device)
 {
-    auto port = m_openPort(device);
-    if (!port)
-        return false;
-    m_link.setPort(port.get());
-    m_port = std::move(port);
+    OpenedPort opened = m_openPort(device);
+    if (!opened.port)
+        return opened.result.error == link::OpenError::None
+                   ? link::OpenResult{link::OpenError::Missing, {}}
+                   : opened.result;
+    m_link.setPort(opened.port.get());
+    m_port = std::move(opened.port);
     m_ticks->restart();
-    return true;
+    return {};
 }
 
 void UnitSession::tick()

@@ -2,6 +2,8 @@
 
 #include "link/headless_view.h"
 #include "link/link.h"
+#include "link/open_failure.h"
+#include "link/port_catalog.h"
 #include "tick_source.h"
 
 #include <chrono>
@@ -12,14 +14,29 @@
 
 namespace velmora::cli {
 
-// Opens the named device; null when it cannot be opened.
-using PortOpener = std::function<std::unique_ptr<link::SerialPort>(const std::string &device)>;
+// A port as an opener gives it: the line, or none and why not.
+struct OpenedPort {
+    OpenedPort() = default;
+    // A line, or none for a missing device: what openers without reasons of their own give.
+    OpenedPort(std::unique_ptr<link::SerialPort> line)
+        : port(std::move(line)), result{port ? link::OpenError::None : link::OpenError::Missing, {}}
+    {}
+    OpenedPort(link::OpenResult why) : result(std::move(why)) {}
 
-// How the tool reaches a unit and what paces it: the serial ports and the real 55 ms tick in the
-// program, another line and ticks by hand in tests.
+    std::unique_ptr<link::SerialPort> port;
+    link::OpenResult result;
+};
+
+// Opens the named device.
+using PortOpener = std::function<OpenedPort(const std::string &device)>;
+
+// How the tool reaches a unit and what paces it, and which serial ports the machine has: the
+// serial ports, the system's list and the real 55 ms tick in the program, another line, a list
+// of their own and ticks by hand in tests.
 struct UnitAccess {
     PortOpener openPort;
     std::function<std::unique_ptr<TickSource>()> makeTicks;
+    link::PortLister listPorts; // none: no ports
 };
 
 // The serial devices through Qt Serial Port, on the steady 55 ms tick.
@@ -31,8 +48,8 @@ public:
     UnitSession(DeviceImage &image, std::uint8_t language, const UnitAccess &access,
                 bool extendedMonitor = false);
 
-    // False when the device cannot be opened.
-    bool open(const std::string &device);
+    // Fails, saying why, when the device cannot be opened.
+    link::OpenResult open(const std::string &device);
 
     // Waits for the next tick and runs it.
     void tick();

@@ -169,7 +169,10 @@ TEST_F(CliUnitTest, MissingDeviceIsAComOpeningError)
 {
     const auto run = tool({"read", "--device", "/nonexistent/velmora-port"});
     EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.err, "Com opening error\n");
+    // The second line names the device and why it would not open.
+    EXPECT_EQ(run.err.rfind("Com opening error\n/nonexistent/velmora-port does not exist. ", 0), 0u)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2);
     EXPECT_TRUE(run.out.empty());
 }
 

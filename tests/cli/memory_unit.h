@@ -48,7 +48,8 @@ public:
     cli::UnitAccess access()
     {
         return {[this](const std::string &device) { return open(device); },
-                [this] { return std::make_unique<Ticks>(*this); }};
+                [this] { return std::make_unique<Ticks>(*this); },
+                {}};
     }
 
 private:
