@@ -32,4 +32,11 @@ void Persistence::save(const WindowSettings &window, const DeviceImage &image)
     saveImageFile(parameterImagePath(m_settingsPath), image);
 }
 
+bool Persistence::savePorts(const std::vector<std::pair<std::string, std::string>> &devices)
+{
+    for (const auto &[port, device] : devices)
+        setPortDevice(m_settings, port, device);
+    return m_settings.save(m_settingsPath);
+}
+
 } // namespace velmora::files

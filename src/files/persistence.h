@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace velmora::files {
 
@@ -29,6 +31,11 @@ public:
     // Writes the window's keys with the remembered path, then the parameter image. Failures are
     // not reported: both files are replaced whole or not at all.
     void save(const WindowSettings &window, const DeviceImage &image);
+
+    // Names the device of each port given (such as "COM3"; an empty device clears the port) in
+    // section PORTS and writes the settings file at once, the rest of it as it was read. False
+    // when the file cannot be written; the names are kept for the next save all the same.
+    bool savePorts(const std::vector<std::pair<std::string, std::string>> &devices);
 
     // The path of the last parameter file opened or saved.
     const std::string &lastPath() const { return m_lastPath; }

@@ -15,6 +15,7 @@ namespace velmora::files {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kPortsSection = "PORTS";
 
 bool isBlank(char c)
 {
@@ -232,7 +233,17 @@ bool SettingsFile::save(const std::filesystem::path &path) const
 std::function<std::optional<std::string>(const std::string &portName)>
 portTable(const SettingsFile &settings)
 {
-    return [&settings](const std::string &portName) { return settings.value("PORTS", portName); };
+    return [&settings](const std::string &portName) {
+        return settings.value(kPortsSection, portName);
+    };
+}
+
+void setPortDevice(SettingsFile &settings, const std::string &portName, const std::string &device)
+{
+    if (device.empty())
+        settings.remove(kPortsSection, portName);
+    else
+        settings.setValue(kPortsSection, portName, device);
 }
 
 std::filesystem::path defaultSettingsPath()

@@ -68,4 +68,8 @@ std::filesystem::path defaultSettingsPath();
 std::function<std::optional<std::string>(const std::string &portName)>
 portTable(const SettingsFile &settings);
 
+// Names `device` for a port such as "COM3" in section PORTS; an empty device takes the port's
+// line out, so that the port stands for the system's own name again.
+void setPortDevice(SettingsFile &settings, const std::string &portName, const std::string &device);
+
 } // namespace velmora::files

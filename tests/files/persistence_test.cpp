@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 using namespace velmora;
 using namespace velmora::files;
@@ -20,6 +21,12 @@ void write(const std::filesystem::path &path, const std::string &text)
 {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace
@@ -90,4 +97,53 @@ TEST(Persistence, TestSwitchIsReadBesideTheSettingsFile)
     EXPECT_FALSE(Persistence(path).testSwitch());
     write(testSwitchPath(path), "TEST_ENABLE");
     EXPECT_FALSE(Persistence(folder.path() / "elsewhere" / "Velmora05.ini").testSwitch());
+}
+
+TEST(Persistence, SavingPortsWritesSectionPortsAndLeavesTheRestAsItWas)
+{
+    test::TempFolder folder;
+    const auto path = settingsIn(folder);
+    const std::string before = "; kept by hand\n[FORM_HLAV]\nLeft=12\nUnknown = odd spacing\n\n"
+                               "[PORTS]\nCOM2=/dev/ttyUSB1\nCOM4=/dev/ttyUSB4\n\n[Other]\nx=1\n";
+    write(path, before);
+
+    Persistence persistence(path);
+    ASSERT_TRUE(persistence.savePorts({{"COM2", "/dev/serial/by-id/usb-FTDI-if00-port0"},
+                                       {"COM4", ""},
+                                       {"COM7", "/dev/ttyACM0"}}));
+    // Replaced where it stood, cleared, added at the section's end before its blank line.
+    EXPECT_EQ(readText(path),
+              "; kept by hand\n[FORM_HLAV]\nLeft=12\nUnknown = odd spacing\n\n"
+              "[PORTS]\nCOM2=/dev/serial/by-id/usb-FTDI-if00-port0\nCOM7=/dev/ttyACM0\n\n"
+              "[Other]\nx=1\n");
+
+    // The close sequence's write keeps them.
+    WindowSettings window;
+    DeviceImage image;
+    persistence.load(window, image);
+    window.left = 99;
+    persistence.save(window, image);
+    const SettingsFile saved = SettingsFile::load(path);
+    EXPECT_EQ(saved.value("PORTS", "COM2"), "/dev/serial/by-id/usb-FTDI-if00-port0");
+    EXPECT_EQ(saved.value("PORTS", "COM7"), "/dev/ttyACM0");
+    EXPECT_FALSE(saved.value("PORTS", "COM4"));
+    EXPECT_EQ(saved.value("Other", "x"), "1");
+    EXPECT_EQ(saved.number("FORM_HLAV", "Left"), 99);
+}
+
+TEST(Persistence, SavingPortsIntoAFileThatWasNotThereMakesIt)
+{
+    test::TempFolder folder;
+    const auto path = settingsIn(folder);
+    Persistence persistence(path);
+    ASSERT_TRUE(persistence.savePorts({{"COM1", "/dev/ttyUSB0"}, {"COM3", ""}}));
+    EXPECT_EQ(readText(path), "[PORTS]\nCOM1=/dev/ttyUSB0\n");
+
+    // A folder in the way of the file: not written, yet the names stay for the next save.
+    test::TempFolder other;
+    const auto blocked = settingsIn(other);
+    std::filesystem::create_directories(blocked);
+    Persistence stuck(blocked);
+    EXPECT_FALSE(stuck.savePorts({{"COM1", "/dev/ttyUSB0"}}));
+    EXPECT_EQ(stuck.settings().value("PORTS", "COM1"), "/dev/ttyUSB0");
 }
