@@ -121,3 +121,16 @@ void MessageBoxDialogs::openDocument(const QString &path)
 }
 
 } // namespace velmora::ui
+
+namespace velmora::ui {
+
+std::optional<PortAssignments> MessageBoxDialogs::setUpPorts(QWidget *parent,
+                                                             const PortSetup &setup)
+{
+    PortSetupDialog dialog(setup, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.assignments();
+}
+
+} // namespace velmora::ui

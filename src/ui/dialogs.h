@@ -1,7 +1,11 @@
 #pragma once
 
+#include "port_setup_dialog.h"
+
 #include <QImage>
 #include <QString>
+
+#include <optional>
 
 class QFileDialog;
 class QWidget;
@@ -35,6 +39,9 @@ public:
     virtual QString printPicture(QWidget *parent, const QImage &picture) = 0;
     // Opens a document with the desktop's viewer and returns at once.
     virtual void openDocument(const QString &path) = 0;
+    // The port setup, starting from `setup`: the assignments the user confirmed, none when they
+    // cancelled.
+    virtual std::optional<PortAssignments> setUpPorts(QWidget *parent, const PortSetup &setup) = 0;
 };
 
 // Shows nothing and declines every question: for tools that drive the window unattended.
@@ -47,6 +54,10 @@ public:
     QString saveFileName(QWidget *, const QString &) override { return {}; }
     QString printPicture(QWidget *, const QImage &) override { return {}; }
     void openDocument(const QString &) override {}
+    std::optional<PortAssignments> setUpPorts(QWidget *, const PortSetup &) override
+    {
+        return std::nullopt;
+    }
 };
 
 // The parameter-file dialogs as MessageBoxDialogs runs them, set up but not yet shown: the open
@@ -65,6 +76,7 @@ public:
     QString saveFileName(QWidget *parent, const QString &start) override;
     QString printPicture(QWidget *parent, const QImage &picture) override;
     void openDocument(const QString &path) override;
+    std::optional<PortAssignments> setUpPorts(QWidget *parent, const PortSetup &setup) override;
 };
 
 } // namespace velmora::ui

@@ -256,6 +256,14 @@ constexpr LanguageText kLayoutTexts[] = {
     {"LabelSetTps100",
      Caption,
      {"Napětí při 100 % [mV]", "Voltage at 100 % [mV]", "Spannung bei 100 % [mV]"}},
+    {"MenuPortSetup",
+     MenuCaption,
+     {"&Nastavení portů...", "Port &setup...", "Port-&Einstellungen..."}},
+    {"MenuPortSetup",
+     MenuHint,
+     {"Nastavení portů|Přiřadit sériové porty číslům portů",
+      "Port setup|Assign serial ports to COM numbers",
+      "Port-Einstellungen|Serielle Ports den COM-Nummern zuordnen"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

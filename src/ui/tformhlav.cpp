@@ -12,7 +12,9 @@
 #include "files/parameter_file.h"
 #include "files/save_file.h"
 #include "link/link_texts.h"
+#include "link/open_failure.h"
 #include "link/port_names.h"
+#include "link/qt_port_catalog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -360,21 +362,30 @@ void TFormHlav::saveSettings()
     m_persistence.save(windowSettings(), m_image);
 }
 
+std::string TFormHlav::comDevice(int n, const files::SettingsFile &settings) const
+{
+    // Without a lookup of its own the window knows the port table and the system's names only.
+    return m_options.portDevice ? m_options.portDevice(n, settings)
+                                : link::comPortDevice(n, files::portTable(settings), nullptr);
+}
+
+link::PortList TFormHlav::presentPorts() const
+{
+    return m_options.listPorts ? m_options.listPorts() : link::systemPorts();
+}
+
 void TFormHlav::OpenComPort()
 {
     const int n = m_held.comPort;
     if (n < link::kFirstComPort || n > link::kLastComPort)
         return;
-    const files::SettingsFile &settings = m_persistence.settings();
-    // Without a lookup of its own the window knows the port table and the system's names only.
-    const std::string device = m_options.portDevice
-                                   ? m_options.portDevice(n, settings)
-                                   : link::comPortDevice(n, files::portTable(settings), nullptr);
-    if (m_serial.open(QString::fromStdString(device))) {
+    const std::string device = comDevice(n, m_persistence.settings());
+    if (const link::OpenResult result = m_serial.open(QString::fromStdString(device))) {
         m_link->setPort(&m_serial);
     } else {
         m_link->setPort(nullptr);
-        m_dialogs.inform(this, QString::fromUtf8(link::text::kComOpeningError));
+        m_dialogs.inform(this, QString::fromStdString(link::openFailureText(
+                                   device, result, presentPorts(), m_held.language)));
     }
 }
 
@@ -391,6 +402,40 @@ void TFormHlav::MenuCom1Click(int number)
         m_comItems[n - 1]->setChecked(n == m_held.comPort);
     CloseComPort();
     OpenComPort();
+}
+
+void TFormHlav::MenuPortSetupClick()
+{
+    const files::SettingsFile &settings = m_persistence.settings();
+    PortSetup setup;
+    setup.language = m_held.language;
+    setup.ports = presentPorts();
+    for (int n = link::kFirstComPort; n <= link::kLastComPort; ++n)
+        setup.assigned[n - 1] = files::portTable(settings)(link::comPortName(n)).value_or("");
+    setup.deviceOf = [this](int n, const PortAssignments &assigned) {
+        files::SettingsFile tried = m_persistence.settings();
+        for (int com = link::kFirstComPort; com <= link::kLastComPort; ++com)
+            files::setPortDevice(tried, link::comPortName(com), assigned[com - 1]);
+        return comDevice(n, tried);
+    };
+    setup.stablePath = [folder = m_options.serialByIdFolder](const std::string &device) {
+        return link::stableDevicePath(device, folder);
+    };
+
+    const std::optional<PortAssignments> chosen = m_dialogs.setUpPorts(this, setup);
+    if (!chosen)
+        return;
+    const int current = m_held.comPort;
+    const bool currentValid = current >= link::kFirstComPort && current <= link::kLastComPort;
+    const std::string before = currentValid ? comDevice(current, settings) : std::string();
+    std::vector<std::pair<std::string, std::string>> devices;
+    for (int n = link::kFirstComPort; n <= link::kLastComPort; ++n)
+        devices.emplace_back(link::comPortName(n), (*chosen)[n - 1]);
+    m_persistence.savePorts(devices);
+    if (currentValid && comDevice(current, m_persistence.settings()) != before) {
+        CloseComPort();
+        OpenComPort();
+    }
 }
 
 void TFormHlav::centreOnScreen()

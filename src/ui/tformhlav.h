@@ -3,6 +3,7 @@
 #include "files/persistence.h"
 #include "grid.h"
 #include "link/link.h"
+#include "link/port_catalog.h"
 #include "link/qt_serial_port.h"
 #include "model/device_image.h"
 #include "model/grid_steps.h"
@@ -52,6 +53,10 @@ struct WindowOptions {
     // The device COM<n> stands for, given the settings for their port table. None: the port
     // table, else the system's own name of the port.
     std::function<std::string(int n, const files::SettingsFile &settings)> portDevice;
+    // The serial ports present now. None: the system's list.
+    link::PortLister listPorts;
+    // Where the names that stay the same in every USB socket are found.
+    std::filesystem::path serialByIdFolder = link::kSerialByIdFolder;
 };
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
@@ -102,6 +107,9 @@ public:
     void OpenComPort();
     void CloseComPort();
     void MenuCom1Click(int number);
+    // Which port each COM number stands for, through the port setup dialog; written to the
+    // settings file when confirmed, and the port reopened when its device changed.
+    void MenuPortSetupClick();
     bool portOpen() const { return m_serial.isOpen(); }
 
     // Handlers, named after their control and event.
@@ -212,6 +220,9 @@ private:
     void setPrintMode(bool printing);
     std::vector<QWidget *> printHiddenControls() const; // looked up once, by name
     void saveSettings();
+    // The device COM<n> stands for with `settings` as the settings file.
+    std::string comDevice(int n, const files::SettingsFile &settings) const;
+    link::PortList presentPorts() const;
 
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force

@@ -89,6 +89,11 @@ void TFormHlav::buildMenus()
         connect(action, &QAction::triggered, this, [this, n] { MenuCom1Click(n); });
         m_comItems[n - 1] = action;
     }
+    com->addSeparator();
+    QAction *portSetup = com->addAction(QStringLiteral("Port setup..."));
+    portSetup->setObjectName(QStringLiteral("MenuPortSetup"));
+    setHint(portSetup, QStringLiteral("Port setup|Assign serial ports to COM numbers"));
+    connect(portSetup, &QAction::triggered, this, &TFormHlav::MenuPortSetupClick);
 
     addMenu("MenuDevice", "&Device", nullptr,
             {{"MenuRead", "&Read", QKeySequence(Qt::Key_F7), "Reading parameters from unit",

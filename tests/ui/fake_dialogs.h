@@ -7,6 +7,8 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace velmora::test {
 
@@ -62,6 +64,15 @@ public:
     }
     QStringList documents;
     void openDocument(const QString &path) override { documents << path; }
+
+    // The port setup: every request is kept; `answerPortSetup` plays the user (none cancels).
+    std::vector<ui::PortSetup> portSetups;
+    std::function<std::optional<ui::PortAssignments>(const ui::PortSetup &)> answerPortSetup;
+    std::optional<ui::PortAssignments> setUpPorts(QWidget *, const ui::PortSetup &setup) override
+    {
+        portSetups.push_back(setup);
+        return answerPortSetup ? answerPortSetup(setup) : std::nullopt;
+    }
 
 private:
     static QString take(std::deque<QString> &paths)

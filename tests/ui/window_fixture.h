@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fake_dialogs.h"
+#include "link/port_names.h"
 #include "ui/controls.h"
 #include "ui/tformhlav.h"
 #include "ui/up_down.h"
@@ -30,18 +31,27 @@ protected:
         window.reset();
         window = std::make_unique<ui::TFormHlav>(dialogs, options(arguments));
     }
-    // The settings in the test's own folder; every port leads nowhere unless `ports` names a
-    // device for it (looked up each time a port opens).
+    // The settings in the test's own folder; every port leads nowhere unless `ports` or the
+    // settings' port table names a device for it (looked up each time a port opens). The machine
+    // has the ports of `portList`, and its by-id names lie in the test's folder.
     ui::WindowOptions options(const QStringList &arguments = {})
     {
         ui::WindowOptions o;
         o.arguments = arguments;
         o.settingsPath = settingsPath();
-        o.portDevice = [this](int n, const files::SettingsFile &) {
+        o.portDevice = [this](int n, const files::SettingsFile &settings) {
             const auto named = ports.find(n);
-            return named != ports.end() ? named->second : std::string(kNoPort);
+            if (named != ports.end())
+                return named->second;
+            return files::portTable(settings)(link::comPortName(n)).value_or(kNoPort);
         };
+        o.listPorts = [this] { return portList; };
+        o.serialByIdFolder = byIdFolder();
         return o;
+    }
+    std::filesystem::path byIdFolder() const
+    {
+        return std::filesystem::path(config.path().toStdString()) / "serial" / "by-id";
     }
     std::filesystem::path settingsPath() const
     {
@@ -94,6 +104,7 @@ protected:
 
     QTemporaryDir config;
     std::map<int, std::string> ports; // COM number to device
+    link::PortList portList;          // the serial ports the window finds
     FakeDialogs dialogs;
     std::unique_ptr<ui::TFormHlav> window;
 };
