@@ -105,6 +105,21 @@ TEST_F(CliEndToEndTest, ProgramWritesTheUnitAndWaitsForItToSave)
     EXPECT_EQ(unit->live().savingCountdown, 0);
 }
 
+TEST_F(CliEndToEndTest, PortsListsTheMachineAndAPseudoTerminalAsPresent)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
+    environment.insert(QStringLiteral("VELMORA_COM2"), device());
+    environment.insert(QStringLiteral("VELMORA_COM9"), path("unplugged"));
+    const auto run = tool({QStringLiteral("ports")}, environment);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("\nCOM2\t" + unit->slavePath() + "\tpresent\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\nCOM9\t" + path("unplugged").toStdString() + "\tabsent\n"),
+              std::string::npos)
+        << run.out;
+}
+
 TEST_F(CliEndToEndTest, MonitorThroughAPortNumberKeepsTheTick)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
