@@ -177,7 +177,10 @@ public:
         m_unitsStarted = 1;
     }
 
-    bool openLine() { return m_port.qt().open(QString::fromStdString(m_unit->slavePath())); }
+    bool openLine()
+    {
+        return static_cast<bool>(m_port.qt().open(QString::fromStdString(m_unit->slavePath())));
+    }
 
     // The soak proper: exactly `ticks` calls of the link's tick.
     void run(int ticks, std::uint32_t seed)
