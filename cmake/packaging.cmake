@@ -19,13 +19,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 # The summary above becomes the first line; CPack indents the rest as a control file wants it.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A desktop configurator for the Velmora 05 programmable motorcycle
-engine-control unit. Over a serial cable it reads, edits, programs and verifies the unit's
-parameters, shows the running engine live, tunes the injection maps from the
-lambda sensor, keeps parameter sets in .ign text files and prints them, in
-Czech, English and German.
-
-The package holds the window (velmora), a command-line tool for scripts
-(velmora-cli) and a simulated unit on a pseudo-terminal (velmora-unit).")
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "A desktop configurator for the Velmora 05 programmable motorcycle"
+    "engine-control unit. Over a serial cable it reads, edits, programs and"
+    "verifies the unit's parameters, shows the running engine live, tunes the"
+    "injection maps from the lambda sensor, keeps parameter sets in .ign text"
+    "files and prints them, in Czech, English and German."
+    ""
+    "The package holds the window (velmora), a command-line tool for scripts"
+    "(velmora-cli) and a simulated unit on a pseudo-terminal (velmora-unit).")
 
 include(CPack)
