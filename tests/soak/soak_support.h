@@ -115,12 +115,13 @@ public:
 
     std::size_t bytesWaiting() override { return m_port.bytesWaiting(); }
     std::size_t read(std::span<std::uint8_t> out) override { return m_port.read(out); }
-    void writeFrame(const link::Frame &frame) override
+    bool writeFrame(const link::Frame &frame) override
     {
-        if (m_port.isOpen())
-            ++m_sent;
-        m_port.writeFrame(frame);
+        const bool sent = m_port.writeFrame(frame);
+        m_sent += sent ? 1 : 0;
+        return sent;
     }
+    bool lost() const override { return m_port.lost(); }
 
 private:
     link::QtSerialPort m_port;
