@@ -273,8 +273,11 @@ void Link::SendBlockRequest()
         const auto source = m_image.block(block);
         std::copy(source.begin(), source.end(), data.begin());
     }
-    // Without a port the request goes nowhere and the transaction runs into its time-out.
-    if (m_port && !m_port->writeFrame(makeFrame(m_command, data)) && m_mode != TransferMode::Idle)
+    if (!m_port)
+        return; // the request goes nowhere and the transaction runs into its time-out
+    // A port closed on purpose does not take the request either, and counts as no port.
+    if (!m_port->writeFrame(makeFrame(m_command, data)) && m_port->lost() &&
+        m_mode != TransferMode::Idle)
         fail(text::kLineLost);
 }
 

@@ -1,5 +1,8 @@
 #include "link/qt_serial_port.h"
 
+#include "link/headless_view.h"
+#include "link/link.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -303,6 +306,40 @@ TEST_F(QtSerialPortTest, WriteToAHungUpLineFailsAndLosesIt)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2 * kWriteDeadline);
     EXPECT_TRUE(m_port.lost());
     EXPECT_FALSE(m_port.isOpen());
+}
+
+// The link on the adapter: a line that failed ends a Read at once with its own text, while a port
+// closed on purpose is no port at all, and the Read runs into its time-out as without one.
+TEST_F(QtSerialPortTest, LinkTellsALostLineFromAPortClosedOnPurpose)
+{
+    for (const bool hangUp : {false, true}) {
+        PseudoTerminal line;
+        ASSERT_TRUE(line.ready());
+        ASSERT_TRUE(m_port.open(line.path()));
+        if (hangUp) {
+            line.hangUp();
+            m_port.bytesWaiting();
+        } else {
+            m_port.close();
+        }
+        velmora::DeviceImage image;
+        HeadlessView view(image, 1);
+        Link link(image, view);
+        link.setPort(&m_port);
+        link.MenuReadClick();
+        int ticks = 0;
+        for (; ticks < 100 && link.transferMode() != TransferMode::Idle; ++ticks)
+            link.tick();
+        ASSERT_TRUE(view.ended().has_value());
+        EXPECT_EQ(view.ended()->outcome, Outcome::ReadError);
+        if (hangUp) {
+            EXPECT_EQ(ticks, 0);
+            EXPECT_EQ(view.message(), "Connection to the unit lost: the port was closed");
+        } else {
+            EXPECT_EQ(ticks, Link::kMaxSends * Link::kResendTicks);
+            EXPECT_EQ(view.message(), "Read error!");
+        }
+    }
 }
 
 // A line that takes no more bytes: the write gives up by its deadline and reports it, whichever
