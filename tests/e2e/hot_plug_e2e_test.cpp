@@ -53,7 +53,10 @@ protected:
         return came;
     }
     QString text(const char *label) const { return find<QLabel>(QString::fromUtf8(label))->text(); }
-    bool noConnectionShown() const { return !find<QLabel>(QStringLiteral("LabelSpojeni"))->isHidden(); }
+    bool noConnectionShown() const
+    {
+        return !find<QLabel>(QStringLiteral("LabelSpojeni"))->isHidden();
+    }
 
     QTemporaryDir folder;
     std::vector<std::unique_ptr<sim::PtyUnit>> units;

@@ -177,19 +177,17 @@ TEST_P(LostLineTest, EndsAtOnceAsATimeOutWouldWithItsOwnText)
     EXPECT_EQ(lost.port.written.size(), written);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Breaks, LostLineTest,
-    ::testing::Combine(::testing::ValuesIn(kLossCases),
-                       ::testing::Values(Break::FailedWrite, Break::Cut)),
-    [](const auto &info) {
-        return std::string(std::get<0>(info.param).name) +
-               (std::get<1>(info.param) == Break::Cut ? "Cut" : "FailedWrite");
-    });
+INSTANTIATE_TEST_SUITE_P(Breaks, LostLineTest,
+                         ::testing::Combine(::testing::ValuesIn(kLossCases),
+                                            ::testing::Values(Break::FailedWrite, Break::Cut)),
+                         [](const auto &info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) == Break::Cut ? "Cut" : "FailedWrite");
+                         });
 
 TEST(LostLine, TextFollowsTheLanguage)
 {
-    const std::vector<std::string> expected{"Spojení s jednotkou ztraceno: port byl uzavřen",
-                                            kLost,
+    const std::vector<std::string> expected{"Spojení s jednotkou ztraceno: port byl uzavřen", kLost,
                                             "Verbindung zum Steuergerät verloren: der Port "
                                             "wurde geschlossen"};
     for (std::uint8_t lang = 0; lang < 3; ++lang) {

@@ -372,8 +372,10 @@ TEST_P(StuckLineTest, WriteReturnsByItsDeadlineAndReportsFailure)
     EXPECT_FALSE(m_port.isOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, StuckLineTest,
-    ::testing::Values(+[](PseudoTerminal &line) { line.stopOutput(); },
-                      +[](PseudoTerminal &line) { line.fillTowardsTheUnit(); }),
-    [](const auto &info) { return info.index == 0 ? "OutputStopped" : "UnitNeverReads"; });
+INSTANTIATE_TEST_SUITE_P(Ways, StuckLineTest,
+                         ::testing::Values(
+                             +[](PseudoTerminal &line) { line.stopOutput(); },
+                             +[](PseudoTerminal &line) { line.fillTowardsTheUnit(); }),
+                         [](const auto &info) {
+                             return info.index == 0 ? "OutputStopped" : "UnitNeverReads";
+                         });

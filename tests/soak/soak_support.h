@@ -241,8 +241,8 @@ public:
             m_kind.reset();
             return;
         }
-        EXPECT_EQ(endings.size(), next) << (next == endedBefore ? "a command on an idle link"
-                                                                : "two ends of one command");
+        EXPECT_EQ(endings.size(), next)
+            << (next == endedBefore ? "a command on an idle link" : "two ends of one command");
     }
 
     bool running() const { return m_kind.has_value(); }
