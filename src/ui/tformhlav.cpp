@@ -403,7 +403,7 @@ void TFormHlav::watchPort()
     }
     if (m_reopenIn == 0 || --m_reopenIn > 0)
         return;
-    // Judged by isOpen() alone, whatever open() reports.
+    // A try shows nothing of why it failed, so whether the port is open is all that counts.
     m_serial.open(QString::fromStdString(comDevice()));
     if (m_serial.isOpen())
         m_link->setPort(&m_serial);
