@@ -360,28 +360,55 @@ void TFormHlav::saveSettings()
     m_persistence.save(windowSettings(), m_image);
 }
 
+std::string TFormHlav::comDevice() const
+{
+    const int n = m_held.comPort;
+    const files::SettingsFile &settings = m_persistence.settings();
+    // Without a lookup of its own the window knows the port table and the system's names only.
+    return m_options.portDevice ? m_options.portDevice(n, settings)
+                                : link::comPortDevice(n, files::portTable(settings), nullptr);
+}
+
 void TFormHlav::OpenComPort()
 {
+    m_reopenIn = 0;
     const int n = m_held.comPort;
     if (n < link::kFirstComPort || n > link::kLastComPort)
         return;
-    const files::SettingsFile &settings = m_persistence.settings();
-    // Without a lookup of its own the window knows the port table and the system's names only.
-    const std::string device = m_options.portDevice
-                                   ? m_options.portDevice(n, settings)
-                                   : link::comPortDevice(n, files::portTable(settings), nullptr);
+    const std::string device = comDevice();
     if (m_serial.open(QString::fromStdString(device))) {
         m_link->setPort(&m_serial);
     } else {
         m_link->setPort(nullptr);
         m_dialogs.inform(this, QString::fromUtf8(link::text::kComOpeningError));
+        m_reopenIn = kReopenTicks;
     }
 }
 
 void TFormHlav::CloseComPort()
 {
+    m_reopenIn = 0;
     m_link->setPort(nullptr);
     m_serial.close();
+}
+
+void TFormHlav::watchPort()
+{
+    if (m_serial.lost()) {
+        // The link has already ended what ran on the line; the rest of its ticks go nowhere
+        // until the device is back.
+        CloseComPort();
+        m_reopenIn = kReopenTicks;
+        return;
+    }
+    if (m_reopenIn == 0 || --m_reopenIn > 0)
+        return;
+    // A try shows nothing of why it failed, so whether the port is open is all that counts.
+    m_serial.open(QString::fromStdString(comDevice()));
+    if (m_serial.isOpen())
+        m_link->setPort(&m_serial);
+    else
+        m_reopenIn = kReopenTicks;
 }
 
 void TFormHlav::MenuCom1Click(int number)
@@ -815,6 +842,7 @@ void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
     m_link->tick();
+    watchPort();
 }
 
 void TFormHlav::MenuReadClick()

@@ -98,11 +98,15 @@ public:
     bool tuningOnTicked() const override;
     std::uint8_t language() const override { return m_held.language; }
 
-    // The serial port: COM1..COM10 by the held port number, 0 for none.
+    // The serial port: COM1..COM10 by the held port number, 0 for none. While the chosen port is
+    // closed because it could not be opened or its line was lost, the window tries it again
+    // every kReopenTicks ticks without a word, so that a cable plugged back in is taken up.
+    static constexpr int kReopenTicks = 18;
     void OpenComPort();
     void CloseComPort();
     void MenuCom1Click(int number);
     bool portOpen() const { return m_serial.isOpen(); }
+    bool reopening() const { return m_reopenIn > 0; }
 
     // Handlers, named after their control and event.
     void FormCreate();
@@ -212,6 +216,10 @@ private:
     void setPrintMode(bool printing);
     std::vector<QWidget *> printHiddenControls() const; // looked up once, by name
     void saveSettings();
+    // The device the held COM number stands for now.
+    std::string comDevice() const;
+    // After the link's part of a tick: a lost line is closed, a closed one tried again.
+    void watchPort();
 
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
@@ -229,6 +237,7 @@ private:
     HeldSettings m_held{0, 1};
     files::Persistence m_persistence;
     link::QtSerialPort m_serial;
+    int m_reopenIn = 0; // ticks to the next try of the chosen port; 0 while none is due
     std::unique_ptr<link::Link> m_link;
     std::unique_ptr<Grid> m_grid;
     GridValues m_values;
