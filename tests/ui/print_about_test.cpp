@@ -147,6 +147,72 @@ TEST_F(PrintAboutTest, HelpOpensTheManualOfTheLanguageWhenThereIsOne)
     EXPECT_EQ(find<QAction>(QStringLiteral("MenuContens"))->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
+// Lays out an HTML manual page for each language code given under `folder`.
+static void layOutManual(const QString &folder, const QStringList &languages)
+{
+    for (const QString &language : languages) {
+        QDir().mkpath(folder + QLatin1Char('/') + language);
+        QFile page(folder + QLatin1Char('/') + language + QStringLiteral("/index.html"));
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+        page.write("<html></html>");
+    }
+}
+
+TEST_F(PrintAboutTest, HelpOpensTheHtmlManualOfTheLanguageInForce)
+{
+    QTemporaryDir root;
+    const QString installed = root.path() + QStringLiteral("/installed");
+    const QString built = root.path() + QStringLiteral("/built");
+    // The first folder holds only the German manual: the others come from the second.
+    layOutManual(installed, {QStringLiteral("de")});
+    layOutManual(built, {QStringLiteral("en"), QStringLiteral("cs"), QStringLiteral("de")});
+    manualFolders = {root.path() + QStringLiteral("/missing"), installed, built};
+    open({QStringLiteral("ENGLISH")});
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    find<QAction>(QStringLiteral("MenuCzech"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    find<QAction>(QStringLiteral("MenuGerman"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    EXPECT_EQ(dialogs.documents, QStringList({built + QStringLiteral("/en/index.html"),
+                                              built + QStringLiteral("/cs/index.html"),
+                                              installed + QStringLiteral("/de/index.html")}));
+}
+
+TEST_F(PrintAboutTest, HelpPrefersAWordProcessorManualBesideTheProgram)
+{
+    QTemporaryDir root;
+    layOutManual(root.path(), {QStringLiteral("en"), QStringLiteral("de")});
+    manualFolders = {root.path()};
+    const QString docs = QCoreApplication::applicationDirPath() + QStringLiteral("/doc");
+    QDir().mkpath(docs);
+    QFile(docs + QStringLiteral("/velmora_en.doc")).open(QIODevice::WriteOnly);
+    open({QStringLiteral("ENGLISH")});
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    // Only English has a word-processor manual; German falls back to the HTML one.
+    find<QAction>(QStringLiteral("MenuGerman"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    QDir(docs).removeRecursively();
+    ASSERT_EQ(dialogs.documents.size(), 2);
+    EXPECT_EQ(dialogs.documents[0], docs + QStringLiteral("/velmora_en.doc"));
+    EXPECT_EQ(dialogs.documents[1], root.path() + QStringLiteral("/de/index.html"));
+}
+
+TEST_F(PrintAboutTest, HelpDoesNothingWithoutAManualOfTheLanguage)
+{
+    QTemporaryDir root;
+    // An English manual only, and a Czech folder whose page is a folder, not a file.
+    layOutManual(root.path(), {QStringLiteral("en")});
+    QDir().mkpath(root.path() + QStringLiteral("/cs/index.html"));
+    manualFolders = {root.path()};
+    open({QStringLiteral("CESKY")});
+    const QStringList before = dialogs.messages; // the port's opening error
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    find<QAction>(QStringLiteral("MenuGerman"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    EXPECT_TRUE(dialogs.documents.isEmpty());
+    EXPECT_EQ(dialogs.messages, before); // not even a message
+}
+
 TEST_F(PrintAboutTest, EveryLiveMarkKeepsItsColourThroughPrinting)
 {
     open({QStringLiteral("ENGLISH")});
