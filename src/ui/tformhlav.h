@@ -52,6 +52,9 @@ struct WindowOptions {
     // The device COM<n> stands for, given the settings for their port table. None: the port
     // table, else the system's own name of the port.
     std::function<std::string(int n, const files::SettingsFile &settings)> portDevice;
+    // The folders holding the HTML manual, one subfolder per language (`en/index.html`). None:
+    // the installed manual beside the program and the one of the build tree it came from.
+    std::optional<QStringList> manualFolders;
 };
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
@@ -123,12 +126,16 @@ public:
     void MenuGermanClick();
     // The texts of one language into every control, then the TP page captions.
     void setLanguage(std::uint8_t language);
-    // The About text of a language, and the manual it opens (empty when none is found).
+    // The About text of a language.
     static QString aboutText(std::uint8_t language);
     // The date line of a printout: the heading of the language, the date, the time of day.
     static QString printLine(std::uint8_t language, const QDate &date, const QTime &time,
                              const QLocale &locale);
-    static QString manualPath(std::uint8_t language);
+    // The manual Help opens in a language: a word-processor manual installed beside the program,
+    // else the HTML manual in one of the manual folders; empty when there is neither.
+    QString manualPath(std::uint8_t language) const;
+    // Where the HTML manual is looked for when the window is not told.
+    static QStringList defaultManualFolders();
     // The path of the last parameter file opened or saved; both file dialogs start from it.
     QString rememberedPath() const { return QString::fromStdString(m_persistence.lastPath()); }
     void ComboBoxBikeChange(int index);

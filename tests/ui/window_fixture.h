@@ -41,6 +41,8 @@ protected:
             const auto named = ports.find(n);
             return named != ports.end() ? named->second : std::string(kNoPort);
         };
+        // Help finds no HTML manual unless a test lays one out.
+        o.manualFolders = manualFolders;
         return o;
     }
     std::filesystem::path settingsPath() const
@@ -94,6 +96,7 @@ protected:
 
     QTemporaryDir config;
     std::map<int, std::string> ports; // COM number to device
+    QStringList manualFolders;
     FakeDialogs dialogs;
     std::unique_ptr<ui::TFormHlav> window;
 };
