@@ -42,6 +42,8 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     QApplication::setApplicationName(QStringLiteral("velmora"));
     QApplication::setApplicationVersion(QString::fromLatin1(kReleaseVersion));
     QApplication::setWindowIcon(ui::logoIcon());
+    // A Wayland compositor finds the desktop entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
 
     // Qt has taken its own options out by now.
     const auto options = parseCommandLine(QApplication::arguments());

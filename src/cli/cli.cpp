@@ -504,6 +504,9 @@ private:
         bool silent = false;
         while (count == 0 || printed < count) {
             session.tick();
+            // Nothing more can come, and the tool does not wait for the cable to come back.
+            if (session.lineLost())
+                return fail(link::text::kLineLost);
             if (session.view().monitorCount() != seen) {
                 seen = session.view().monitorCount();
                 silent = false;

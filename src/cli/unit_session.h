@@ -58,6 +58,8 @@ public:
     bool transact(void (link::Link::*start)(), std::ostream &progress);
     // The text that tells why the last transaction failed.
     std::string failureText() const;
+    // True once the line has failed under the session; the tool does not open it again.
+    bool lineLost() const { return m_port && m_port->lost(); }
     // The wall-clock time of the tick just run.
     std::chrono::system_clock::time_point now() const { return m_ticks->now(); }
 

@@ -44,6 +44,16 @@ void Link::end(Outcome outcome)
     m_view.transactionEnded(m_transaction, outcome);
 }
 
+void Link::fail(const Triple &text)
+{
+    message(text, true, false);
+    if (m_mode == TransferMode::Verify)
+        m_programDone = false;
+    end(m_mode == TransferMode::Program  ? Outcome::ProgramError
+        : m_mode == TransferMode::Verify ? Outcome::VerifyError
+                                         : Outcome::ReadError);
+}
+
 void Link::setGauge(int progress, bool show)
 {
     m_gauge = std::clamp(progress, 0, kGaugeMax);
@@ -55,20 +65,16 @@ void Link::tick()
     ReadComPort();
 
     if (m_mode != TransferMode::Idle) {
-        if (++m_ticks >= kResendTicks) {
+        if (m_port && m_port->lost()) {
+            fail(text::kLineLost);
+        } else if (++m_ticks >= kResendTicks) {
             m_ticks = 0;
             if (++m_retries <= kMaxSends) {
                 SendBlockRequest();
             } else {
-                const Triple &timeout = m_mode == TransferMode::Program  ? text::kProgramTimeout
-                                        : m_mode == TransferMode::Verify ? text::kVerifyTimeout
-                                                                         : text::kReadTimeout;
-                message(timeout, true, false);
-                if (m_mode == TransferMode::Verify)
-                    m_programDone = false;
-                end(m_mode == TransferMode::Program  ? Outcome::ProgramError
-                    : m_mode == TransferMode::Verify ? Outcome::VerifyError
-                                                     : Outcome::ReadError);
+                fail(m_mode == TransferMode::Program  ? text::kProgramTimeout
+                     : m_mode == TransferMode::Verify ? text::kVerifyTimeout
+                                                      : text::kReadTimeout);
             }
         }
         if (m_mode == TransferMode::Read)
@@ -267,8 +273,12 @@ void Link::SendBlockRequest()
         const auto source = m_image.block(block);
         std::copy(source.begin(), source.end(), data.begin());
     }
-    if (m_port)
-        m_port->writeFrame(makeFrame(m_command, data));
+    if (!m_port)
+        return; // the request goes nowhere and the transaction runs into its time-out
+    // A port closed on purpose does not take the request either, and counts as no port.
+    if (!m_port->writeFrame(makeFrame(m_command, data)) && m_port->lost() &&
+        m_mode != TransferMode::Idle)
+        fail(text::kLineLost);
 }
 
 void Link::SendMonitorRequest()
@@ -286,10 +296,11 @@ void Link::MenuProgramClick()
     m_mode = TransferMode::Program;
     m_command = kProgramFirst;
     m_retries = 1;
-    SendBlockRequest();
     message(text::kProgramStart, false, true);
     setGauge(0, true);
     m_programDone = false;
+    // Last, so that a request the line cannot take ends what was just shown.
+    SendBlockRequest();
 }
 
 void Link::MenuVerifyClick()
@@ -301,10 +312,10 @@ void Link::MenuVerifyClick()
     m_mode = TransferMode::Verify;
     m_command = kVerifyFirst;
     m_retries = 1;
-    SendBlockRequest();
     message(text::kVerifyStart, false, true);
     m_programDone = false;
     setGauge(1, true);
+    SendBlockRequest();
 }
 
 void Link::MenuReadClick()
@@ -324,10 +335,10 @@ void Link::startRead(bool verifyAfterwards)
     m_mode = TransferMode::Read;
     m_command = kReadFirst;
     m_retries = 1;
-    SendBlockRequest();
     message(text::kReadStart, false, true);
     setGauge(0, true);
     m_view.clearFileLabel();
+    SendBlockRequest();
 }
 
 void Link::ProgramAfterChange()
@@ -383,9 +394,9 @@ void Link::startVerifyPass()
     m_mode = TransferMode::Verify;
     m_command = kVerifyFirst;
     m_retries = 1;
-    SendBlockRequest();
     message(text::kVerifyPass, false, true);
     setGauge(1, true);
+    SendBlockRequest();
 }
 
 void Link::takeIdentity(std::span<const std::uint8_t> reply)

@@ -22,7 +22,7 @@ namespace velmora::link {
 enum class Transaction : std::uint8_t { Read, Verify, Program, TuningWrite };
 
 // How a transaction ended. A timeout is named by the phase it stopped in, so a Program whose
-// verify pass found no match ends in VerifyError.
+// verify pass found no match ends in VerifyError; so is a line lost in the middle of a phase.
 enum class Outcome : std::uint8_t {
     Ok,
     ReadError,
@@ -87,7 +87,8 @@ public:
 
     Link(DeviceImage &image, LinkView &view);
 
-    // The line to talk on; nullptr when no port is open.
+    // The line to talk on; nullptr when no port is open. A transaction whose line is lost, or
+    // whose request cannot be written, ends at once as its time-out would, with its own text.
     void setPort(SerialPort *port) { m_port = port; }
     SerialPort *port() const { return m_port; }
 
@@ -147,6 +148,8 @@ private:
     void advance();
     void startRead(bool verifyAfterwards);
     void startVerifyPass();
+    // Ends the running transaction in the failure of the phase it is in, `text` in the line.
+    void fail(const Triple &text);
     // A new transaction on the line cancels the one that runs.
     void begin(Transaction transaction);
     void end(Outcome outcome);

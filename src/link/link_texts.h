@@ -15,6 +15,11 @@ inline constexpr Triple kProgramTimeout{"Chyba programování", "Program error!"
                                         "Programmier. Fehler"};
 inline constexpr Triple kVerifyTimeout{"Chyba verifikace!", "Verify error!", "Vergleichsfehler"};
 inline constexpr Triple kReadTimeout{"Chyba čtení!", "Read error!", "Lesefehler"};
+// A transaction cut short because the port failed under it (cable unplugged, adapter gone).
+inline constexpr Triple kLineLost{
+    "Spojení s jednotkou ztraceno: port byl uzavřen",
+    "Connection to the unit lost: the port was closed",
+    "Verbindung zum Steuergerät verloren: der Port wurde geschlossen"};
 inline constexpr Triple kVersionMismatch{"Neshodné verze proramu v PC a zapalování!",
                                          "Unmatched version of PC and Ignition programs!",
                                          "Uneinig Version von den PC and Zündung Programme!"};

@@ -3,7 +3,13 @@
 #include <QDeadlineTimer>
 #include <QSerialPort>
 
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <thread>
+
 #ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -14,9 +20,32 @@ namespace {
 
 constexpr qint32 kBaudRate = 57600;
 constexpr qint64 kReadBufferSize = 10000;
-// A frame takes about 18 ms at 57600 baud; far longer means the line is gone, and then the
-// missing reply tells the protocol so.
-constexpr int kWriteTimeoutMs = 500;
+
+// Errors after which nothing passes on the line any more. An unplugged adapter reports a resource
+// error; a pseudo-terminal whose other end hung up reports a read error, as a failing adapter
+// may. Time-outs are only a wait that found nothing, and the modem lines a pseudo-terminal
+// lacks are unsupported without the line being the worse for it.
+constexpr std::array kLineFailures{QSerialPort::ResourceError, QSerialPort::ReadError,
+                                   QSerialPort::WriteError, QSerialPort::DeviceNotFoundError,
+                                   QSerialPort::PermissionError};
+
+#ifdef Q_OS_UNIX
+// Waits until the driver has sent every byte handed to it, or the deadline. A plain drain would
+// wait without end on a line that stopped taking bytes.
+bool drained(int descriptor, const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(descriptor, TIOCOUTQ, &queued) != 0)
+            return false;
+        if (queued <= 0)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+#endif
 
 // Qt reports a device held by someone else as a permission error too: its lock file, or an
 // exclusive open by another program. Only the system's own check tells the two apart.
@@ -80,11 +109,31 @@ void QtSerialPort::close()
     if (m_port->isOpen())
         m_port->close();
     m_port->clearError();
+    m_lost = false;
 }
 
 bool QtSerialPort::isOpen() const
 {
     return m_port->isOpen();
+}
+
+void QtSerialPort::lose()
+{
+    // Bytes stuck in the driver would hold up closing the device for as long as it waits for
+    // them to drain, which on a serial adapter is many seconds.
+    m_port->clear(QSerialPort::AllDirections);
+    m_port->close();
+    m_port->clearError();
+    m_lost = true;
+}
+
+void QtSerialPort::closeIfFailed()
+{
+    const QSerialPort::SerialPortError error = m_port->error();
+    if (std::find(kLineFailures.begin(), kLineFailures.end(), error) != kLineFailures.end())
+        lose();
+    else
+        m_port->clearError();
 }
 
 void QtSerialPort::pull()
@@ -93,7 +142,7 @@ void QtSerialPort::pull()
     // arrived, which without a running event loop never happens; a zero wait asks at once.
     // Finding nothing is reported as a time-out error, which means nothing here.
     if (!m_port->waitForReadyRead(0))
-        m_port->clearError();
+        closeIfFailed();
 }
 
 std::size_t QtSerialPort::bytesWaiting()
@@ -101,7 +150,7 @@ std::size_t QtSerialPort::bytesWaiting()
     if (!m_port->isOpen())
         return 0;
     pull();
-    return static_cast<std::size_t>(m_port->bytesAvailable());
+    return m_port->isOpen() ? static_cast<std::size_t>(m_port->bytesAvailable()) : 0;
 }
 
 std::size_t QtSerialPort::read(std::span<std::uint8_t> out)
@@ -110,27 +159,36 @@ std::size_t QtSerialPort::read(std::span<std::uint8_t> out)
         return 0;
     if (m_port->bytesAvailable() == 0)
         pull();
+    if (!m_port->isOpen())
+        return 0;
     const qint64 n =
         m_port->read(reinterpret_cast<char *>(out.data()), static_cast<qint64>(out.size()));
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-void QtSerialPort::writeFrame(const Frame &frame)
+bool QtSerialPort::writeFrame(const Frame &frame)
 {
     if (!m_port->isOpen())
-        return;
-    m_port->write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
-    // QSerialPort hands bytes to the system only from its event handling or while waiting.
+        return false;
     const QDeadlineTimer deadline(kWriteTimeoutMs);
-    while (m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
+    const auto size = static_cast<qint64>(frame.size());
+    bool sent = m_port->write(reinterpret_cast<const char *>(frame.data()), size) == size;
+    // QSerialPort hands bytes to the system only from its event handling or while waiting.
+    while (sent && m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
         if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
             break;
     }
+    sent = sent && m_port->bytesToWrite() == 0;
 #ifdef Q_OS_UNIX
     // Written bytes may still sit in the driver's buffer; the caller counts on their having left.
-    ::tcdrain(m_port->handle());
+    sent = sent && drained(m_port->handle(), deadline);
 #endif
+    if (!sent) {
+        lose();
+        return false;
+    }
     m_port->clearError();
+    return true;
 }
 
 } // namespace velmora::link

@@ -369,6 +369,11 @@ std::string TFormHlav::comDevice(int n, const files::SettingsFile &settings) con
                                 : link::comPortDevice(n, files::portTable(settings), nullptr);
 }
 
+std::string TFormHlav::comDevice() const
+{
+    return comDevice(m_held.comPort, m_persistence.settings());
+}
+
 link::PortList TFormHlav::presentPorts() const
 {
     return m_options.listPorts ? m_options.listPorts() : link::systemPorts();
@@ -376,23 +381,45 @@ link::PortList TFormHlav::presentPorts() const
 
 void TFormHlav::OpenComPort()
 {
+    m_reopenIn = 0;
     const int n = m_held.comPort;
     if (n < link::kFirstComPort || n > link::kLastComPort)
         return;
-    const std::string device = comDevice(n, m_persistence.settings());
+    const std::string device = comDevice();
     if (const link::OpenResult result = m_serial.open(QString::fromStdString(device))) {
         m_link->setPort(&m_serial);
     } else {
         m_link->setPort(nullptr);
         m_dialogs.inform(this, QString::fromStdString(link::openFailureText(
                                    device, result, presentPorts(), m_held.language)));
+        m_reopenIn = kReopenTicks;
     }
 }
 
 void TFormHlav::CloseComPort()
 {
+    m_reopenIn = 0;
     m_link->setPort(nullptr);
     m_serial.close();
+}
+
+void TFormHlav::watchPort()
+{
+    if (m_serial.lost()) {
+        // The link has already ended what ran on the line; the rest of its ticks go nowhere
+        // until the device is back.
+        CloseComPort();
+        m_reopenIn = kReopenTicks;
+        return;
+    }
+    if (m_reopenIn == 0 || --m_reopenIn > 0)
+        return;
+    // A try shows nothing of why it failed, so whether the port is open is all that counts.
+    m_serial.open(QString::fromStdString(comDevice()));
+    if (m_serial.isOpen())
+        m_link->setPort(&m_serial);
+    else
+        m_reopenIn = kReopenTicks;
 }
 
 void TFormHlav::MenuCom1Click(int number)
@@ -860,6 +887,7 @@ void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
     m_link->tick();
+    watchPort();
 }
 
 void TFormHlav::MenuReadClick()

@@ -57,6 +57,9 @@ struct WindowOptions {
     link::PortLister listPorts;
     // Where the names that stay the same in every USB socket are found.
     std::filesystem::path serialByIdFolder = link::kSerialByIdFolder;
+    // The folders holding the HTML manual, one subfolder per language (`en/index.html`). None:
+    // the installed manual beside the program and the one of the build tree it came from.
+    std::optional<QStringList> manualFolders;
 };
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
@@ -103,7 +106,10 @@ public:
     bool tuningOnTicked() const override;
     std::uint8_t language() const override { return m_held.language; }
 
-    // The serial port: COM1..COM10 by the held port number, 0 for none.
+    // The serial port: COM1..COM10 by the held port number, 0 for none. While the chosen port is
+    // closed because it could not be opened or its line was lost, the window tries it again
+    // every kReopenTicks ticks without a word, so that a cable plugged back in is taken up.
+    static constexpr int kReopenTicks = 18;
     void OpenComPort();
     void CloseComPort();
     void MenuCom1Click(int number);
@@ -111,6 +117,7 @@ public:
     // settings file when confirmed, and the port reopened when its device changed.
     void MenuPortSetupClick();
     bool portOpen() const { return m_serial.isOpen(); }
+    bool reopening() const { return m_reopenIn > 0; }
 
     // Handlers, named after their control and event.
     void FormCreate();
@@ -127,12 +134,16 @@ public:
     void MenuGermanClick();
     // The texts of one language into every control, then the TP page captions.
     void setLanguage(std::uint8_t language);
-    // The About text of a language, and the manual it opens (empty when none is found).
+    // The About text of a language.
     static QString aboutText(std::uint8_t language);
     // The date line of a printout: the heading of the language, the date, the time of day.
     static QString printLine(std::uint8_t language, const QDate &date, const QTime &time,
                              const QLocale &locale);
-    static QString manualPath(std::uint8_t language);
+    // The manual Help opens in a language: a word-processor manual installed beside the program,
+    // else the HTML manual in one of the manual folders; empty when there is neither.
+    QString manualPath(std::uint8_t language) const;
+    // Where the HTML manual is looked for when the window is not told.
+    static QStringList defaultManualFolders();
     // The path of the last parameter file opened or saved; both file dialogs start from it.
     QString rememberedPath() const { return QString::fromStdString(m_persistence.lastPath()); }
     void ComboBoxBikeChange(int index);
@@ -222,7 +233,11 @@ private:
     void saveSettings();
     // The device COM<n> stands for with `settings` as the settings file.
     std::string comDevice(int n, const files::SettingsFile &settings) const;
+    // The device the held COM number stands for now.
+    std::string comDevice() const;
     link::PortList presentPorts() const;
+    // After the link's part of a tick: a lost line is closed, a closed one tried again.
+    void watchPort();
 
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
@@ -240,6 +255,7 @@ private:
     HeldSettings m_held{0, 1};
     files::Persistence m_persistence;
     link::QtSerialPort m_serial;
+    int m_reopenIn = 0; // ticks to the next try of the chosen port; 0 while none is due
     std::unique_ptr<link::Link> m_link;
     std::unique_ptr<Grid> m_grid;
     GridValues m_values;

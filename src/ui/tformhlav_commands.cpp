@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QStatusBar>
@@ -53,6 +54,8 @@ constexpr Triple kPrintPrefix{
     "Datum a čas tisku:  ", "Date and Time of printing:  ", "Date and Time of printing:  "};
 
 constexpr Triple kManualSuffix{"_cz", "_en", "_de"};
+// The subfolder of the HTML manual in each language.
+constexpr Triple kManualLanguage{"cs", "en", "de"};
 
 } // namespace
 
@@ -89,18 +92,37 @@ void TFormHlav::MenuAboutClick()
     m_dialogs.inform(this, aboutText(m_held.language));
 }
 
-QString TFormHlav::manualPath(std::uint8_t language)
+QStringList TFormHlav::defaultManualFolders()
 {
-    // The manuals lie in the program's documentation folder, named by their language suffix.
+    QStringList folders{QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../share/doc/velmora/manual")};
+#ifdef VELMORA_BUILD_TREE_MANUAL
+    // A program run from its build tree finds the manual built beside it.
+    folders << QStringLiteral(VELMORA_BUILD_TREE_MANUAL);
+#endif
+    return folders;
+}
+
+QString TFormHlav::manualPath(std::uint8_t language) const
+{
+    // A word-processor manual lies in the program's documentation folder, named by its language
+    // suffix; where one is installed it is still the one users expect.
     const QString program = QCoreApplication::applicationDirPath();
-    const QStringList folders{program + QStringLiteral("/doc"),
-                              program + QStringLiteral("/../share/doc/velmora")};
+    const QStringList docFolders{program + QStringLiteral("/doc"),
+                                 program + QStringLiteral("/../share/doc/velmora")};
     const QString pattern =
         QStringLiteral("*%1.doc").arg(QLatin1String(kManualSuffix.pick(language)));
-    for (const QString &folder : folders) {
+    for (const QString &folder : docFolders) {
         const QStringList found = QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
         if (!found.isEmpty())
             return QDir(folder).absoluteFilePath(found.first());
+    }
+    const QString page =
+        QStringLiteral("%1/index.html").arg(QLatin1String(kManualLanguage.pick(language)));
+    for (const QString &folder : m_options.manualFolders.value_or(defaultManualFolders())) {
+        const QFileInfo manual(QDir(folder), page);
+        if (manual.isFile())
+            return QDir::cleanPath(manual.absoluteFilePath());
     }
     return {};
 }

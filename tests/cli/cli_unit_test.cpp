@@ -367,3 +367,51 @@ TEST_F(CliUnitTest, SessionSuccessFollowsTheReportedOutcome)
     EXPECT_EQ(session.view().ended(), (Ended{Transaction::Verify, Outcome::VerifyError}));
     EXPECT_EQ(session.failureText(), "Verify error!");
 }
+
+// A cable pulled out in the middle: the tool does not wait for it to come back. The transaction
+// ends at the tick that finds the line gone, long before a time-out would end it.
+TEST_F(CliUnitTest, LineLostMidTransactionEndsItWithItsText)
+{
+    const std::string lost = "Connection to the unit lost: the port was closed\n";
+    struct Case {
+        std::vector<std::string> args;
+        const char *caption; // the last progress line before the break
+    };
+    startUnit();
+    DeviceImage mine = unit->image();
+    ASSERT_TRUE(files::saveParameterFile(path("mine.ign"), mine, false));
+    const Case cases[] = {
+        {{"read", "--device", unit->device(), "-o", path("unit.ign")}, "Read device: block 3"},
+        {{"program", "--device", unit->device(), path("mine.ign")}, "Program device: block 3"},
+        {{"verify", "--device", unit->device(), path("mine.ign")}, "Verify device: block 4"},
+    };
+    for (const Case &c : cases) {
+        const std::size_t before = unit->requestsSeen();
+        const std::size_t ticksBefore = unit->ticks();
+        unit->onTick = [&] {
+            if (unit->requestsSeen() >= before + 3)
+                unit->unplug();
+        };
+        const auto run = tool(c.args);
+        EXPECT_EQ(run.code, 1) << c.args[0];
+        EXPECT_TRUE(run.err.ends_with(lost)) << run.err;
+        EXPECT_NE(run.err.find(c.caption), std::string::npos) << run.err;
+        EXPECT_LE(unit->ticks() - ticksBefore, 4u) << c.args[0] << " waited for a time-out";
+        EXPECT_FALSE(std::filesystem::exists(path("unit.ign")));
+    }
+    unit->onTick = nullptr;
+}
+
+TEST_F(CliMonitorTest, LineLostEndsTheMonitorWithItsText)
+{
+    startModel2Unit();
+    unit->onTick = [&] {
+        if (unit->counters().perCommand[link::kMonitorCommand] >= 3)
+            unit->unplug();
+    };
+    const auto run = tool({"monitor", "--device", unit->device(), "--count", "1000"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.ends_with("Connection to the unit lost: the port was closed\n")) << run.err;
+    EXPECT_EQ(countOf(run.out, "ADVANCE = "), 2) << run.out;
+    EXPECT_LT(unit->ticks(), 100u);
+}

@@ -44,6 +44,12 @@ public:
 
     // Runs at every tick, before the link's tick.
     std::function<void()> onTick;
+    // The cable to the line the tool opened last is pulled out.
+    void unplug()
+    {
+        if (m_port)
+            m_port->cut();
+    }
 
     cli::UnitAccess access()
     {

@@ -1,5 +1,8 @@
 #include "link/qt_serial_port.h"
 
+#include "link/headless_view.h"
+#include "link/link.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -21,6 +24,7 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto kPatience = 2s;
+constexpr std::chrono::milliseconds kWriteDeadline{QtSerialPort::kWriteTimeoutMs};
 
 // A pseudo-terminal standing in for the serial line: the adapter opens the terminal side, the
 // test plays the unit on the master side. The test keeps a terminal-side descriptor of its own
@@ -70,6 +74,25 @@ public:
         int n = -1;
         ::ioctl(m_terminal, FIONREAD, &n);
         return n;
+    }
+
+    // The unit's end goes away; the terminal side, held open here, is hung up.
+    void hangUp()
+    {
+        ::close(m_master);
+        m_master = -1;
+    }
+    // The terminal side stops sending, as a line held by flow control does.
+    void stopOutput() { ::tcflow(m_terminal, TCOOFF); }
+    // Fills what the line can hold on its way to the master side, which never reads it.
+    void fillTowardsTheUnit()
+    {
+        const int flags = ::fcntl(m_terminal, F_GETFL);
+        ::fcntl(m_terminal, F_SETFL, flags | O_NONBLOCK);
+        const std::vector<char> chunk(4096, 'x');
+        while (::write(m_terminal, chunk.data(), chunk.size()) > 0) {
+        }
+        ::fcntl(m_terminal, F_SETFL, flags);
     }
 
     bool send(const Bytes &bytes)
@@ -266,6 +289,117 @@ TEST_F(QtSerialPortTest, ClosedPortNeitherReadsNorWrites)
     std::uint8_t buffer[4] = {};
     EXPECT_EQ(m_port.read(buffer), 0u);
 
-    m_port.writeFrame(makeFrame(kMonitorCommand, {}));
+    EXPECT_FALSE(m_port.writeFrame(makeFrame(kMonitorCommand, {})));
     EXPECT_TRUE(m_line.receive(kFrameSize, 100ms).empty());
+    EXPECT_FALSE(m_port.lost()) << "closed on purpose, not lost";
 }
+
+TEST_F(QtSerialPortTest, HangUpClosesThePortAtTheNextLook)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    ASSERT_TRUE(m_line.send({1, 2, 3}));
+    ASSERT_EQ(waitForBytes(m_port, 3), 3u);
+    EXPECT_FALSE(m_port.lost());
+
+    m_line.hangUp();
+    // No waiting for it: the first look after the hang-up finds the line gone.
+    m_port.bytesWaiting();
+    EXPECT_TRUE(m_port.lost());
+    EXPECT_FALSE(m_port.isOpen());
+    EXPECT_EQ(m_port.bytesWaiting(), 0u);
+    std::uint8_t buffer[4] = {};
+    EXPECT_EQ(m_port.read(buffer), 0u);
+    EXPECT_FALSE(m_port.writeFrame(makeFrame(kMonitorCommand, {})));
+    EXPECT_TRUE(m_port.lost());
+
+    // Another line at the same port object starts afresh.
+    PseudoTerminal next;
+    ASSERT_TRUE(next.ready());
+    ASSERT_TRUE(m_port.open(next.path()));
+    EXPECT_FALSE(m_port.lost());
+    EXPECT_TRUE(m_port.writeFrame(makeFrame(kMonitorCommand, {})));
+    EXPECT_EQ(next.receive(kFrameSize, kPatience).size(), kFrameSize);
+}
+
+TEST_F(QtSerialPortTest, WriteToAHungUpLineFailsAndLosesIt)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    m_line.hangUp();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(m_port.writeFrame(makeFrame(0x40, {})));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2 * kWriteDeadline);
+    EXPECT_TRUE(m_port.lost());
+    EXPECT_FALSE(m_port.isOpen());
+}
+
+// The link on the adapter: a line that failed ends a Read at once with its own text, while a port
+// closed on purpose is no port at all, and the Read runs into its time-out as without one.
+TEST_F(QtSerialPortTest, LinkTellsALostLineFromAPortClosedOnPurpose)
+{
+    for (const bool hangUp : {false, true}) {
+        PseudoTerminal line;
+        ASSERT_TRUE(line.ready());
+        ASSERT_TRUE(m_port.open(line.path()));
+        if (hangUp) {
+            line.hangUp();
+            m_port.bytesWaiting();
+        } else {
+            m_port.close();
+        }
+        velmora::DeviceImage image;
+        HeadlessView view(image, 1);
+        Link link(image, view);
+        link.setPort(&m_port);
+        link.MenuReadClick();
+        int ticks = 0;
+        for (; ticks < 100 && link.transferMode() != TransferMode::Idle; ++ticks)
+            link.tick();
+        ASSERT_TRUE(view.ended().has_value());
+        EXPECT_EQ(view.ended()->outcome, Outcome::ReadError);
+        if (hangUp) {
+            EXPECT_EQ(ticks, 0);
+            EXPECT_EQ(view.message(), "Connection to the unit lost: the port was closed");
+        } else {
+            EXPECT_EQ(ticks, Link::kMaxSends * Link::kResendTicks);
+            EXPECT_EQ(view.message(), "Read error!");
+        }
+    }
+}
+
+// A line that takes no more bytes: the write gives up by its deadline and reports it, whichever
+// way the line got stuck.
+class StuckLineTest : public QtSerialPortTest,
+                      public ::testing::WithParamInterface<void (*)(PseudoTerminal &)> {};
+
+TEST_P(StuckLineTest, WriteReturnsByItsDeadlineAndReportsFailure)
+{
+    ASSERT_TRUE(m_port.open(m_line.path()));
+    ASSERT_TRUE(m_port.writeFrame(makeFrame(kMonitorCommand, {})));
+    ASSERT_EQ(m_line.receive(kFrameSize, kPatience).size(), kFrameSize);
+    GetParam()(m_line);
+
+    // The kernel may still make a little room now and then, so a frame or two may yet go; each
+    // write returns by its deadline all the same, and the one that cannot go says so.
+    using Clock = std::chrono::steady_clock;
+    Clock::duration longest{}, failedAfter{};
+    bool sent = true;
+    for (int i = 0; i < 64 && sent; ++i) {
+        const auto start = Clock::now();
+        sent = m_port.writeFrame(makeFrame(0x40, {}));
+        longest = std::max(longest, Clock::now() - start);
+        failedAfter = Clock::now() - start;
+    }
+    EXPECT_FALSE(sent);
+    EXPECT_LT(longest, 2 * kWriteDeadline);
+    EXPECT_GE(failedAfter, kWriteDeadline - 10ms) << "gave up before the line had its time";
+    EXPECT_TRUE(m_port.lost());
+    EXPECT_FALSE(m_port.isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, StuckLineTest,
+                         ::testing::Values(
+                             +[](PseudoTerminal &line) { line.stopOutput(); },
+                             +[](PseudoTerminal &line) { line.fillTowardsTheUnit(); }),
+                         [](const auto &info) {
+                             return info.index == 0 ? "OutputStopped" : "UnitNeverReads";
+                         });

@@ -115,12 +115,13 @@ public:
 
     std::size_t bytesWaiting() override { return m_port.bytesWaiting(); }
     std::size_t read(std::span<std::uint8_t> out) override { return m_port.read(out); }
-    void writeFrame(const link::Frame &frame) override
+    bool writeFrame(const link::Frame &frame) override
     {
-        if (m_port.isOpen())
-            ++m_sent;
-        m_port.writeFrame(frame);
+        const bool sent = m_port.writeFrame(frame);
+        m_sent += sent ? 1 : 0;
+        return sent;
     }
+    bool lost() const override { return m_port.lost(); }
 
 private:
     link::QtSerialPort m_port;
@@ -202,6 +203,7 @@ public:
     void start(Kind kind)
     {
         const std::size_t endedBefore = m_view.endings().size();
+        const bool lineLost = m_link.port() && m_link.port()->lost();
         ++tally(kind).started;
         switch (kind) {
         case Kind::Read:
@@ -214,19 +216,33 @@ public:
             m_link.MenuProgramClick();
             break;
         }
+        const auto &endings = m_view.endings();
+        std::size_t next = endedBefore;
         if (m_kind) {
             ++tally(*m_kind).replaced;
             const link::HeadlessView::Ended cancelled{transactionOf(*m_kind),
                                                       link::Outcome::Cancelled};
-            EXPECT_EQ(m_view.endings().size(), endedBefore + 1);
-            EXPECT_TRUE(m_view.endings().size() > endedBefore &&
-                        m_view.endings()[endedBefore] == cancelled)
+            EXPECT_TRUE(endings.size() > next && endings[next] == cancelled)
                 << "a replaced transaction did not end as cancelled";
-        } else {
-            EXPECT_EQ(m_view.endings().size(), endedBefore) << "a command on an idle link";
+            ++next;
         }
         m_kind = kind;
         m_written = m_image;
+        if (lineLost && endings.size() > next) {
+            // A command on a lost line ends at once, in failure, and runs no further.
+            const link::HeadlessView::Ended &ended = endings[next];
+            EXPECT_EQ(endings.size(), next + 1) << "two ends of one command";
+            EXPECT_EQ(ended.transaction, transactionOf(kind));
+            EXPECT_NE(ended.outcome, link::Outcome::Ok) << "success on a lost line";
+            EXPECT_EQ(m_link.transferMode(), link::TransferMode::Idle);
+            ++tally(kind).failed;
+            ++m_failures[std::string(kKindNames[static_cast<std::size_t>(kind)]) + ": " +
+                         kOutcomeNames[static_cast<std::size_t>(ended.outcome)]];
+            m_kind.reset();
+            return;
+        }
+        EXPECT_EQ(endings.size(), next)
+            << (next == endedBefore ? "a command on an idle link" : "two ends of one command");
     }
 
     bool running() const { return m_kind.has_value(); }

@@ -148,7 +148,9 @@ TEST(DesktopWindow, DemoModeLeadsThePortToItsOwnUnitWhateverTheEnvironmentSays)
     int argc = 3;
     bool opened = false;
     std::string read;
+    std::string desktopFileName;
     const int status = app::runProgram(argc, argv, [&](ui::TFormHlav &window) {
+        desktopFileName = QGuiApplication::desktopFileName().toStdString();
         // A failed opening shows a real message box; it must not hold the test.
         QTimer::singleShot(5000, [] {
             if (QWidget *box = QApplication::activeModalWidget())
@@ -166,6 +168,8 @@ TEST(DesktopWindow, DemoModeLeadsThePortToItsOwnUnitWhateverTheEnvironmentSays)
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(opened);
     EXPECT_EQ(read, "Verify OK");
+    // The name the program gives the desktop is that of its installed desktop entry.
+    EXPECT_EQ(desktopFileName, "org.velmora.Velmora");
     // The settings of the environment's folder were read and written.
     EXPECT_TRUE(std::filesystem::exists(config.path().toStdString() + "/velmora/Velmora05.ini"));
 }

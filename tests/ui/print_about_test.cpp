@@ -127,23 +127,75 @@ TEST_F(PrintAboutTest, AboutNamesTheVersionInEachLanguage)
         QString::fromUtf8("Program für der Adjustierung der Zündung        \n")));
 }
 
-TEST_F(PrintAboutTest, HelpOpensTheManualOfTheLanguageWhenThereIsOne)
+// Lays out an HTML manual page for each language code given under `folder`.
+static void layOutManual(const QString &folder, const QStringList &languages)
 {
+    for (const QString &language : languages) {
+        QDir().mkpath(folder + QLatin1Char('/') + language);
+        QFile page(folder + QLatin1Char('/') + language + QStringLiteral("/index.html"));
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+        page.write("<html></html>");
+    }
+}
+
+TEST_F(PrintAboutTest, HelpOpensTheHtmlManualOfTheLanguageInForce)
+{
+    QTemporaryDir root;
+    const QString installed = root.path() + QStringLiteral("/installed");
+    const QString built = root.path() + QStringLiteral("/built");
+    // The first folder holds only the German manual: the others come from the second.
+    layOutManual(installed, {QStringLiteral("de")});
+    layOutManual(built, {QStringLiteral("en"), QStringLiteral("cs"), QStringLiteral("de")});
+    manualFolders = {root.path() + QStringLiteral("/missing"), installed, built};
     open({QStringLiteral("ENGLISH")});
     find<QAction>(QStringLiteral("MenuContens"))->trigger();
-    EXPECT_TRUE(dialogs.documents.isEmpty()); // no manual: nothing, not even a message
+    find<QAction>(QStringLiteral("MenuCzech"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    find<QAction>(QStringLiteral("MenuGerman"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    EXPECT_EQ(dialogs.documents, QStringList({built + QStringLiteral("/en/index.html"),
+                                              built + QStringLiteral("/cs/index.html"),
+                                              installed + QStringLiteral("/de/index.html")}));
+}
 
+TEST_F(PrintAboutTest, HelpDoesNothingWithoutAManualOfTheLanguage)
+{
+    QTemporaryDir root;
+    // An English manual only, and a Czech folder whose page is a folder, not a file.
+    layOutManual(root.path(), {QStringLiteral("en")});
+    QDir().mkpath(root.path() + QStringLiteral("/cs/index.html"));
+    manualFolders = {root.path()};
+    open({QStringLiteral("CESKY")});
+    const QStringList before = dialogs.messages; // the port's opening error
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    find<QAction>(QStringLiteral("MenuGerman"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    EXPECT_TRUE(dialogs.documents.isEmpty());
+    EXPECT_EQ(dialogs.messages, before); // not even a message
+}
+
+// The only test that lays out word-processor manuals: they lie beside the test program, which
+// every test process shares.
+TEST_F(PrintAboutTest, HelpPrefersAWordProcessorManualBesideTheProgram)
+{
+    QTemporaryDir root;
+    layOutManual(root.path(), {QStringLiteral("en"), QStringLiteral("cs"), QStringLiteral("de")});
+    manualFolders = {root.path()};
     const QString docs = QCoreApplication::applicationDirPath() + QStringLiteral("/doc");
     QDir().mkpath(docs);
     QFile(docs + QStringLiteral("/velmora_en.doc")).open(QIODevice::WriteOnly);
     QFile(docs + QStringLiteral("/velmora_de.doc")).open(QIODevice::WriteOnly);
+    open({QStringLiteral("ENGLISH")});
     find<QAction>(QStringLiteral("MenuContens"))->trigger();
     find<QAction>(QStringLiteral("MenuGerman"))->trigger();
     find<QAction>(QStringLiteral("MenuContens"))->trigger();
+    // Czech has no word-processor manual: the HTML one is opened.
+    find<QAction>(QStringLiteral("MenuCzech"))->trigger();
+    find<QAction>(QStringLiteral("MenuContens"))->trigger();
     QDir(docs).removeRecursively();
-    ASSERT_EQ(dialogs.documents.size(), 2);
-    EXPECT_TRUE(dialogs.documents[0].endsWith(QStringLiteral("velmora_en.doc")));
-    EXPECT_TRUE(dialogs.documents[1].endsWith(QStringLiteral("velmora_de.doc")));
+    EXPECT_EQ(dialogs.documents, QStringList({docs + QStringLiteral("/velmora_en.doc"),
+                                              docs + QStringLiteral("/velmora_de.doc"),
+                                              root.path() + QStringLiteral("/cs/index.html")}));
     EXPECT_EQ(find<QAction>(QStringLiteral("MenuContens"))->shortcut(), QKeySequence(Qt::Key_F1));
 }
 

@@ -47,6 +47,8 @@ protected:
         };
         o.listPorts = [this] { return portList; };
         o.serialByIdFolder = byIdFolder();
+        // Help finds no HTML manual unless a test lays one out.
+        o.manualFolders = manualFolders;
         return o;
     }
     std::filesystem::path byIdFolder() const
@@ -105,6 +107,7 @@ protected:
     QTemporaryDir config;
     std::map<int, std::string> ports; // COM number to device
     link::PortList portList;          // the serial ports the window finds
+    QStringList manualFolders;
     FakeDialogs dialogs;
     std::unique_ptr<ui::TFormHlav> window;
 };

@@ -1,0 +1,149 @@
+// Saves pictures of the window for the manual and for a person to look at:
+//   velmora-screenshots OUTDIR [LANGUAGE] [MODEL] [--live]
+// page0.png .. page6.png show each page, menu-<name>.png each menu of the menu bar. With a model
+// its defaults are set and the tuning group is opened. With --live a simulated unit holding those
+// defaults runs behind the port, the window reads it first, and the pictures are taken once its
+// monitor replies show a running engine.
+// Run it off screen (QT_QPA_PLATFORM=offscreen) or under a real X server (xvfb-run).
+#include "sim/block_store.h"
+#include "sim/operating_point.h"
+#include "sim/pty_unit.h"
+#include "ui/dialogs.h"
+#include "ui/tformhlav.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <functional>
+#include <memory>
+
+namespace {
+
+using namespace velmora;
+
+// Lets the window's timer and the link run until `done` holds; false when the deadline passed.
+bool runUntil(const std::function<bool()> &done, int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+bool save(const QPixmap &picture, const QString &path)
+{
+    if (picture.save(path))
+        return true;
+    std::fprintf(stderr, "velmora-screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QStringList words = QApplication::arguments().mid(1);
+    const bool live = words.removeAll(QStringLiteral("--live")) > 0;
+    if (words.isEmpty() || words.first().startsWith(QLatin1Char('-'))) {
+        std::fputs("usage: velmora-screenshots OUTDIR [LANGUAGE] [MODEL] [--live]\n", stderr);
+        return 2;
+    }
+    const QString dir = words.takeFirst();
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "velmora-screenshots: cannot make %s\n", qPrintable(dir));
+        return 1;
+    }
+
+    // The engine holds one operating point, so every picture shows the same live cells.
+    const int model = words.size() > 1 ? words[1].toInt() : -1;
+    std::unique_ptr<sim::PtyUnit> unit;
+    if (live) {
+        try {
+            DeviceImage stored = sim::BlockStore::defaultImage();
+            if (model >= 0) {
+                stored[layout::kBike] = static_cast<std::uint8_t>(model);
+                applyDefaults(stored);
+            }
+            unit = std::make_unique<sim::PtyUnit>(sim::BlockStore(stored));
+            sim::OperatingPoint point;
+            point.rpm = 4000;
+            point.throttlePercent = 20;
+            point.intakePercent = 55;
+            point.loadMode = sim::LoadMode::Throttle;
+            unit->setOperatingPoint(point);
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "velmora-screenshots: no simulated unit: %s\n", e.what());
+            return 1;
+        }
+    }
+
+    // Pictures of a fresh start: the user's own settings are neither read nor written.
+    QTemporaryDir config;
+    velmora::ui::WindowOptions options;
+    if (!words.isEmpty())
+        options.arguments << words.first();
+    options.settingsPath = config.path().toStdString() + "/velmora/Velmora05.ini";
+    options.portDevice = [device = unit ? unit->slavePath() : std::string()](
+                             int, const files::SettingsFile &) { return device; };
+    ui::SilentDialogs dialogs;
+    ui::TFormHlav window(dialogs, std::move(options));
+    if (model >= 0 && !unit) {
+        window.image()[layout::kBike] = static_cast<std::uint8_t>(model);
+        applyDefaults(window.image());
+    }
+    if (model >= 0) {
+        window.findChild<QCheckBox *>(QStringLiteral("CheckBoxLadeniPovoleno"))->setChecked(true);
+        window.afterChangeStep();
+    }
+    window.show();
+
+    if (unit) {
+        window.MenuReadClick();
+        const auto read = [&] {
+            return window.link().transferMode() == link::TransferMode::Idle &&
+                   window.image() == unit->image();
+        };
+        if (!runUntil(read, 15000)) {
+            std::fputs("velmora-screenshots: the simulated unit could not be read\n", stderr);
+            return 1;
+        }
+        // Several monitor replies, so the gauges and the live cells have settled.
+        if (!runUntil([&] { return window.link().live().speed != 0; }, 15000)) {
+            std::fputs("velmora-screenshots: the simulated unit's monitor did not answer\n",
+                       stderr);
+            return 1;
+        }
+    }
+    runUntil([] { return false; }, unit ? 1000 : 100);
+
+    auto *pages = window.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
+        runUntil([] { return false; }, 100);
+        if (!save(window.grab(), QStringLiteral("%1/page%2.png").arg(dir).arg(page)))
+            return 1;
+    }
+    for (QAction *entry : window.menuBar()->actions()) {
+        QMenu *menu = entry->menu();
+        if (!menu)
+            continue;
+        menu->ensurePolished();
+        menu->adjustSize();
+        if (!save(menu->grab(), QStringLiteral("%1/menu-%2.png").arg(dir, menu->objectName())))
+            return 1;
+    }
+    return 0;
+}
