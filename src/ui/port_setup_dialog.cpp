@@ -88,6 +88,9 @@ PortSetupDialog::PortSetupDialog(PortSetup setup, QWidget *parent)
 
     m_ports = table(this, QStringLiteral("TablePorts"), heads(kPortHeads, language));
     m_coms = table(this, QStringLiteral("TableComs"), heads(kComHeads, language));
+    // A stable device name is long; it gets the room, not the one-word state.
+    m_coms->horizontalHeader()->setStretchLastSection(false);
+    m_coms->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_assign = form::button(this, QStringLiteral("ButtonAssign"), text(kAssign));
     form::setHint(m_assign, text(kAssignHint));
     m_clear = form::button(this, QStringLiteral("ButtonClear"), text(kClear));
@@ -105,14 +108,16 @@ PortSetupDialog::PortSetupDialog(PortSetup setup, QWidget *parent)
     buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(form::label(this, QStringLiteral("LabelPorts"), text(kPortsLabel)));
-    layout->addWidget(m_ports);
+    layout->addWidget(m_ports, 2);
     layout->addWidget(form::label(this, QStringLiteral("LabelComs"), text(kComsLabel)));
-    layout->addWidget(m_coms);
+    layout->addWidget(m_coms, 3); // all ten numbers in sight
     layout->addLayout(buttons);
     layout->addWidget(box);
 
     connect(m_assign, &QPushButton::clicked, this, &PortSetupDialog::assignSelected);
     connect(m_clear, &QPushButton::clicked, this, &PortSetupDialog::clearSelected);
+    // A double click on a port assigns it to the chosen COM number, as Assign does.
+    connect(m_ports, &QTableWidget::cellDoubleClicked, this, &PortSetupDialog::assignSelected);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ports, &QTableWidget::itemSelectionChanged, this, &PortSetupDialog::updateButtons);
@@ -121,7 +126,7 @@ PortSetupDialog::PortSetupDialog(PortSetup setup, QWidget *parent)
     fillPorts();
     fillComs();
     updateButtons();
-    resize(720, 520);
+    resize(720, 640);
 }
 
 void PortSetupDialog::fillPorts()

@@ -145,6 +145,28 @@ TEST_F(PortSetupDialogTest, AssignsAPortUnderItsStableNameAndClearsIt)
     EXPECT_FALSE(clear->isEnabled());
 }
 
+TEST_F(PortSetupDialogTest, DoubleClickOnAPortAssignsItToTheChosenComOnly)
+{
+    ui::PortSetupDialog dialog(setup);
+    dialog.show();
+    auto *ports = child<QTableWidget>(&dialog, "TablePorts");
+    auto *coms = child<QTableWidget>(&dialog, "TableComs");
+    const auto doubleClick = [ports](int row) {
+        const QPoint centre = ports->visualItemRect(ports->item(row, 0)).center();
+        QTest::mouseDClick(ports->viewport(), Qt::LeftButton, {}, centre);
+    };
+
+    doubleClick(0); // no COM number chosen: nothing to assign to
+    EXPECT_EQ(dialog.assignments(), setup.assigned);
+
+    coms->selectRow(4);
+    doubleClick(0);
+    auto expected = setup.assigned;
+    expected[4] = stable();
+    EXPECT_EQ(dialog.assignments(), expected);
+    EXPECT_EQ(cell(coms, 4, 1), QString::fromStdString(stable()));
+}
+
 TEST_F(PortSetupDialogTest, OkAcceptsAndCancelRejects)
 {
     for (const char *name : {"ButtonOk", "ButtonCancel"}) {
