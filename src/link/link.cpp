@@ -36,6 +36,7 @@ void Link::begin(Transaction transaction)
     if (m_mode != TransferMode::Idle)
         m_view.transactionEnded(m_transaction, Outcome::Cancelled);
     m_transaction = transaction;
+    m_readTarget = &m_image;
 }
 
 void Link::end(Outcome outcome)
@@ -328,6 +329,19 @@ void Link::readWithoutVerify()
     startRead(false);
 }
 
+void Link::readInto(DeviceImage &scratch)
+{
+    begin(Transaction::ScratchRead);
+    m_readTarget = &scratch;
+    m_verifyAfterRead = false;
+    m_mode = TransferMode::Read;
+    m_command = kReadFirst;
+    m_retries = 1;
+    message(text::kReadStart, false, true);
+    setGauge(0, true);
+    SendBlockRequest();
+}
+
 void Link::startRead(bool verifyAfterwards)
 {
     m_verifyAfterRead = verifyAfterwards;
@@ -399,11 +413,11 @@ void Link::startVerifyPass()
     SendBlockRequest();
 }
 
-void Link::takeIdentity(std::span<const std::uint8_t> reply)
+void Link::takeIdentity(std::span<const std::uint8_t> reply, DeviceImage &into)
 {
-    const auto identity = m_image.block(0);
+    const auto identity = into.block(0);
     std::copy(reply.begin() + 1, reply.begin() + 1 + kFrameData, identity.begin());
-    m_identity = DecodeUnitIdentity(m_image);
+    m_identity = DecodeUnitIdentity(into);
 }
 
 void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
@@ -420,31 +434,36 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
     case TransferMode::Read: {
         if (!matching)
             return;
-        if (b == 0) {
-            takeIdentity(reply);
-            if (!isCompatible(m_image)) {
-                end(Outcome::VersionMismatch);
+        DeviceImage &into = *m_readTarget;
+        // A read into a scratch image leaves the window's set, and so its steps, alone.
+        const auto settle = [this] {
+            if (!readingScratch()) {
                 m_view.consistencyPass();
                 m_view.showStep();
+            }
+        };
+        if (b == 0) {
+            takeIdentity(reply, into);
+            if (!isCompatible(into)) {
+                end(Outcome::VersionMismatch);
+                settle();
                 m_view.messageBox(pickText(text::kVersionMismatch));
                 return;
             }
-            if (!readPermitted(m_image)) {
+            if (!readPermitted(into)) {
                 message(text::kReadRefused, true, false);
                 end(Outcome::NoReading);
-                m_view.consistencyPass();
-                m_view.showStep();
+                settle();
                 return;
             }
         } else {
-            const auto target = m_image.block(b);
+            const auto target = into.block(b);
             std::copy(reply.begin() + 1, reply.begin() + 1 + kFrameData, target.begin());
         }
         if (b < kLastBlock) {
             advance();
         } else {
-            m_view.consistencyPass();
-            m_view.showStep();
+            settle();
             if (m_verifyAfterRead) {
                 startVerifyPass();
             } else {
@@ -469,7 +488,7 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
         if (!matching)
             return;
         if (b == 0) {
-            takeIdentity(reply);
+            takeIdentity(reply, m_image);
             m_view.consistencyPass();
             m_view.showStep();
             if (!isCompatible(m_image)) {

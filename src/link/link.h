@@ -19,7 +19,8 @@ namespace velmora::link {
 
 // A transaction as the user started it. A Read's verify pass belongs to the Read and a Program's
 // verify pass to the Program: either succeeds only when its verify pass does.
-enum class Transaction : std::uint8_t { Read, Verify, Program, TuningWrite };
+// A ScratchRead is a Read into another image than the one the link works on (Link::readInto).
+enum class Transaction : std::uint8_t { Read, Verify, Program, TuningWrite, ScratchRead };
 
 // How a transaction ended. A timeout is named by the phase it stopped in, so a Program whose
 // verify pass found no match ends in VerifyError; so is a line lost in the middle of a phase.
@@ -102,6 +103,11 @@ public:
     // A Read that ends idle after block 5 and the consistency pass, without the verify pass: for
     // a tool that only needs the unit's set. It ends Ok only when all six blocks came in.
     void readWithoutVerify();
+    // Reads the unit's six blocks into `scratch` as the unit holds them: no consistency pass, no
+    // show step, no verify pass, and the image the link works on stays untouched. It is refused
+    // as a Read is (another program version, reading forbidden) and ends Ok once block 5 came
+    // in. `scratch` must outlive the transaction.
+    void readInto(DeviceImage &scratch);
     // The last part of every after-change step.
     void ProgramAfterChange();
 
@@ -153,7 +159,8 @@ private:
     // A new transaction on the line cancels the one that runs.
     void begin(Transaction transaction);
     void end(Outcome outcome);
-    void takeIdentity(std::span<const std::uint8_t> reply);
+    void takeIdentity(std::span<const std::uint8_t> reply, DeviceImage &into);
+    bool readingScratch() const { return m_readTarget != &m_image; }
     void message(const Triple &text, bool error, bool show);
     void setGauge(int progress, bool show);
     std::string pickText(const Triple &triple) const;
@@ -173,6 +180,7 @@ private:
     bool m_programDone = false;
     bool m_tuningWrite = false;
     bool m_verifyAfterRead = true;
+    DeviceImage *m_readTarget = &m_image; // where a Read puts the blocks
     int m_gauge = 0;
     bool m_armed = false;
     UnitIdentity m_identity;

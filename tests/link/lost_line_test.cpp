@@ -75,6 +75,7 @@ struct Bench {
             break;
         case Transaction::Program:
         case Transaction::TuningWrite:
+        case Transaction::ScratchRead:
             link.MenuProgramClick();
             break;
         }

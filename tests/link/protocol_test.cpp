@@ -187,6 +187,62 @@ TEST_F(ProtocolTest, ReadWithoutVerifyFailsLikeARead)
     EXPECT_EQ(view.message, "Read error!");
 }
 
+TEST_F(ProtocolTest, ReadIntoAScratchImageTakesTheUnitAsItIsAndLeavesTheSetAlone)
+{
+    DeviceImage unitImage = unit.store().image();
+    unitImage[kStartJet] = 60; // out of range: the pass would cap it at 50
+    unitImage[290] = 7;        // reserved
+    unit.store().setImage(unitImage);
+    const DeviceImage before = image;
+
+    DeviceImage scratch;
+    link.readInto(scratch);
+    EXPECT_EQ(view.message, "Read device:");
+    EXPECT_EQ(runToIdle(), 6);
+    EXPECT_EQ(blockCommands(), (std::vector<std::uint8_t>{0x40, 0x41, 0x42, 0x43, 0x44, 0x45}))
+        << "no verify pass";
+    using Ending = test::FakeView::Ending;
+    EXPECT_EQ(view.endings,
+              (std::vector<Ending>{{link::Transaction::ScratchRead, link::Outcome::Ok}}));
+    EXPECT_EQ(scratch, unitImage);
+    EXPECT_EQ(image, before);
+    EXPECT_EQ(view.takeOvers + view.passes + view.shows + view.fileCleared, 0);
+    EXPECT_FALSE(link.unitIdentity().version.empty()) << "the unit's identity still shows";
+
+    // The next Read goes into the link's own image again, with its steps.
+    link.MenuReadClick();
+    runToIdle();
+    EXPECT_EQ(view.endings.back(), Ending(link::Transaction::Read, link::Outcome::VerifyError));
+    EXPECT_EQ(image[kStartJet], 50);
+    EXPECT_EQ(view.shows, 1);
+}
+
+TEST_F(ProtocolTest, ReadIntoAScratchImageIsRefusedAndTimesOutAsAReadDoes)
+{
+    using Ending = test::FakeView::Ending;
+    const DeviceImage before = image;
+    sim::IdentityBlock identity;
+    identity.readPermission = 0;
+    unitIdentity(identity);
+    DeviceImage scratch;
+    link.readInto(scratch);
+    runToIdle();
+    EXPECT_EQ(view.endings.back(),
+              Ending(link::Transaction::ScratchRead, link::Outcome::NoReading));
+    EXPECT_EQ(view.message, "No Reading!");
+    EXPECT_EQ(blockCommands().size(), 1u);
+
+    unitIdentity(sim::IdentityBlock{});
+    mute = true;
+    link.readInto(scratch);
+    runToIdle();
+    EXPECT_EQ(view.endings.back(),
+              Ending(link::Transaction::ScratchRead, link::Outcome::ReadError));
+    EXPECT_EQ(view.message, "Read error!");
+    EXPECT_EQ(image, before);
+    EXPECT_EQ(view.passes + view.shows, 0);
+}
+
 TEST_F(ProtocolTest, VerifyAloneComparesBlocksOneToFive)
 {
     link.MenuVerifyClick();
