@@ -14,6 +14,12 @@ namespace velmora {
 // What a step did, as the Edit menu names it: Czech, English, German (UTF-8).
 using StepName = std::array<std::string, 3>;
 
+// The name in a language, chosen as Triple::pick chooses: any index but 0 and 2 reads English.
+inline const std::string &pickName(const StepName &name, std::uint8_t language)
+{
+    return name[language == 0 ? 0 : language == 2 ? 2 : 1];
+}
+
 // The parameter set's edits, step by step, for Undo and Redo. A step keeps only the bytes it
 // changed, each with its value before and after; the identity block belongs to the unit and is
 // never part of a step.

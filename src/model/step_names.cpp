@@ -2,6 +2,7 @@
 
 #include "cells.h"
 #include "fields.h"
+#include "grid_steps.h"
 
 #include <algorithm>
 #include <string>
@@ -141,17 +142,26 @@ StepName stepName(const Triple &name)
 
 StepName describeChange(const DeviceImage &before, const DeviceImage &after)
 {
+    // A value no cell can show (the servo curve of a model without a servo holds 0 mV) is shown
+    // in range, and the next take-over writes it back so whatever the user did: such bytes
+    // change along with the first edit and say nothing about it.
+    DeviceImage taken = before;
+    GridValues shown;
+    showCells(before, shown);
+    takeOverCells(taken, shown);
+    const DeviceImage &from = taken == after ? before : taken;
+
     std::size_t first = layout::kImageSize;
     const FieldDef *def = nullptr;
     for (std::size_t i = layout::kParameterStart; i < layout::kImageSize && !def; ++i)
-        if (before[i] != after[i] && (def = fieldAt(i)))
+        if (from[i] != after[i] && (def = fieldAt(i)))
             first = i;
     const FieldName *n = def ? nameOf(def->field) : nullptr;
     if (!n)
         return stepName(kAnyChange);
     std::size_t changed = 0;
     for (std::size_t k = 0; k < def->count; ++k)
-        changed += before[def->offset + k] != after[def->offset + k];
+        changed += from[def->offset + k] != after[def->offset + k];
 
     StepName name = stepName(n->name);
     if (changed == 1 && n->kind != None)

@@ -204,3 +204,19 @@ TEST(StepNames, SeveralPointsNameTheFirstFieldAlone)
     EXPECT_EQ(describeChange(a, reserved)[1], "Change of parameters");
     EXPECT_EQ(stepName({"Otevřít", "Open", "Öffnen"}), (StepName{"Otevřít", "Open", "Öffnen"}));
 }
+
+TEST(StepNames, ValuesTheCellsPutInRangeDoNotNameTheStep)
+{
+    // Model 0 has no servo: its servo curve holds 0 mV, which no cell shows, and the first
+    // take-over writes the cells' lowest value there along with whatever the user changed.
+    DeviceImage a;
+    applyDefaults(a);
+    consistencyPass(a);
+    ASSERT_EQ(a[kNapPriv], 0);
+    DeviceImage b = a;
+    for (std::size_t k = 0; k < kCurvePoints; ++k)
+        b[kNapPriv + k] = 1;
+    EXPECT_EQ(describeChange(a, b)[1], "Servo");
+    b[kLimiter2] += 1;
+    EXPECT_EQ(describeChange(a, b)[1], "Limiter");
+}
