@@ -10,6 +10,7 @@
 #include "sim/responder.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -159,6 +160,33 @@ TEST_F(UndoWindowTest, CellEditsAndAMapOperationGoBackAndForthStepByStep)
     EXPECT_FALSE(item("MenuRedo")->isEnabled());
     EXPECT_EQ(redoText(), "&Redo");
     EXPECT_EQ(undoText(), "&Undo Limiter");
+}
+
+TEST_F(UndoWindowTest, AModelChoiceAndNewAreStepsOfTheirOwn)
+{
+    openShown({QStringLiteral("ENGLISH")});
+    const DeviceImage start = window->image();
+    dialogs.answers = {ui::Dialogs::Answer::Cancel, ui::Dialogs::Answer::Yes};
+    window->ComboBoxBikeChange(3); // the defaults not wanted: the model alone changes
+    ASSERT_EQ(at(kBike), 3);
+    EXPECT_EQ(undoText(), "&Undo Motorbike type");
+    const DeviceImage chosen = window->image();
+    window->ComboBoxBikeChange(2);
+    ASSERT_EQ(at(kBike), 2);
+    EXPECT_EQ(undoText(), "&Undo New");
+    const DeviceImage renewed = window->image();
+
+    undo();
+    undo();
+    EXPECT_EQ(undoText(), "&Undo Motorbike type");
+    undo();
+    EXPECT_EQ(window->image(), start);
+    EXPECT_EQ(find<QComboBox>(QStringLiteral("ComboBoxBike"))->currentIndex(), 0);
+    redo();
+    EXPECT_EQ(window->image(), chosen);
+    redo();
+    redo();
+    EXPECT_EQ(window->image(), renewed);
 }
 
 TEST_F(UndoWindowTest, UndoingOpenAfterAReadLeavesTheUnitsBytes)
