@@ -13,11 +13,7 @@ namespace {
 
 DeviceImage start()
 {
-    DeviceImage image;
-    image[kBike] = 1;
-    applyDefaults(image);
-    consistencyPass(image);
-    return image;
+    return velmora::test::defaultSet(1);
 }
 
 StepName named(const char *english)
@@ -209,9 +205,7 @@ TEST(StepNames, ValuesTheCellsPutInRangeDoNotNameTheStep)
 {
     // Model 0 has no servo: its servo curve holds 0 mV, which no cell shows, and the first
     // take-over writes the cells' lowest value there along with whatever the user changed.
-    DeviceImage a;
-    applyDefaults(a);
-    consistencyPass(a);
+    const DeviceImage a = velmora::test::defaultSet(0);
     ASSERT_EQ(a[kNapPriv], 0);
     DeviceImage b = a;
     for (std::size_t k = 0; k < kCurvePoints; ++k)

@@ -1,20 +1,17 @@
 // Undo and Redo in the window: steps from cells, map operations and files, a Read in between,
 // the unit following with Programming after change, and Ctrl+Z in a cell still being typed in.
-#include "window_fixture.h"
+#include "window_unit_fixture.h"
 
 #include "files/parameter_file.h"
-#include "link/memory_port.h"
 #include "model/fields.h"
 #include "model/parameter_set.h"
 #include "sim/identity_block.h"
-#include "sim/responder.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
-#include <QTimer>
 
 using namespace velmora;
 using namespace velmora::layout;
@@ -22,7 +19,7 @@ using velmora::link::TransferMode;
 
 namespace {
 
-class UndoWindowTest : public velmora::test::WindowTest {
+class UndoWindowTest : public velmora::test::WindowUnitTest {
 protected:
     QAction *item(const char *name) const { return find<QAction>(QString::fromUtf8(name)); }
     QString undoText() const { return item("MenuUndo")->text(); }
@@ -34,22 +31,6 @@ protected:
     {
         type(cell, QString::number(value));
         QTest::keyClick(edit(cell), Qt::Key_Return);
-    }
-    // The window's timer stays still: every tick below is one the test drives.
-    void connectUnit()
-    {
-        find<QTimer>(QStringLiteral("Timer1"))->stop();
-        port.answer = [this](const link::Frame &request) {
-            if (auto reply = unit.answer(request, sim::Clock::now()))
-                port.push(*reply);
-        };
-        window->link().setPort(&port);
-    }
-    bool tickUntilIdle(int limit = 300)
-    {
-        for (int n = 0; n < limit && window->link().transferMode() != TransferMode::Idle; ++n)
-            window->Timer1Timer();
-        return window->link().transferMode() == TransferMode::Idle;
     }
     // The unit holds `image` with its identity block.
     void unitHolds(DeviceImage image)
@@ -64,8 +45,6 @@ protected:
     }
 
     QTemporaryDir files;
-    link::MemoryPort port;
-    sim::Responder unit;
 };
 
 // IAP map cell of row r, column c, and its byte.
