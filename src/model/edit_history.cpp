@@ -23,32 +23,27 @@ bool EditHistory::record(const DeviceImage &before, const DeviceImage &after, St
     return true;
 }
 
-void EditHistory::apply(const Step &step, DeviceImage &image, std::uint8_t Change::*from,
-                        std::uint8_t Change::*to)
+bool EditHistory::replay(std::deque<Step> &from, std::deque<Step> &to, DeviceImage &image,
+                         std::uint8_t Change::*found, std::uint8_t Change::*left)
 {
-    for (const Change &c : step.changes)
-        if (image[c.offset] == c.*from)
-            image[c.offset] = c.*to;
+    if (from.empty())
+        return false;
+    for (const Change &c : from.back().changes)
+        if (image[c.offset] == c.*found)
+            image[c.offset] = c.*left;
+    to.push_back(std::move(from.back()));
+    from.pop_back();
+    return true;
 }
 
 bool EditHistory::undo(DeviceImage &image)
 {
-    if (m_done.empty())
-        return false;
-    apply(m_done.back(), image, &Change::after, &Change::before);
-    m_undone.push_back(std::move(m_done.back()));
-    m_done.pop_back();
-    return true;
+    return replay(m_done, m_undone, image, &Change::after, &Change::before);
 }
 
 bool EditHistory::redo(DeviceImage &image)
 {
-    if (m_undone.empty())
-        return false;
-    apply(m_undone.back(), image, &Change::before, &Change::after);
-    m_done.push_back(std::move(m_undone.back()));
-    m_undone.pop_back();
-    return true;
+    return replay(m_undone, m_done, image, &Change::before, &Change::after);
 }
 
 } // namespace velmora

@@ -59,13 +59,14 @@ private:
         std::vector<Change> changes;
         StepName name;
     };
-    // Sets each byte of `step` from `from` to `to` where it still holds `from`.
-    static void apply(const Step &step, DeviceImage &image, std::uint8_t Change::*from,
-                      std::uint8_t Change::*to);
+    // Moves the newest step of `from` to `to`, setting each of its bytes that still holds the
+    // value `found` to the value `left`.
+    static bool replay(std::deque<Step> &from, std::deque<Step> &to, DeviceImage &image,
+                       std::uint8_t Change::*found, std::uint8_t Change::*left);
 
     std::size_t m_depth;
     std::deque<Step> m_done;
-    std::vector<Step> m_undone;
+    std::deque<Step> m_undone;
 };
 
 } // namespace velmora
