@@ -78,12 +78,12 @@ void TFormHlav::buildMenus()
          {"MenuExit", "E&xit", QKeySequence(), "Exit|End of program", &TFormHlav::MenuExitClick}},
         true);
 
-    QMenu *edit = addMenu("MenuEdit", "&Edit", nullptr,
-                          {{"MenuUndo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr,
-                            &TFormHlav::MenuUndoClick},
-                           {"MenuRedo", "&Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                            nullptr, &TFormHlav::MenuRedoClick}},
-                          false);
+    QMenu *edit =
+        addMenu("MenuEdit", "&Edit", nullptr,
+                {{"MenuUndo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr,
+                  &TFormHlav::MenuUndoClick},
+                 {"MenuRedo", "&Redo", QKeySequence(), nullptr, &TFormHlav::MenuRedoClick}},
+                false);
     m_undoItem = edit->actions()[0];
     m_redoItem = edit->actions()[1];
     m_redoItem->setShortcuts(
