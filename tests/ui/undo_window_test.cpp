@@ -296,22 +296,3 @@ TEST_F(UndoWindowTest, ControlZTakesBackTypingInTheCellBeforeTheWindowsStep)
     EXPECT_EQ(edit("Edit90")->text(), shown);
     EXPECT_EQ(at(kJetTp + 40), shown.toInt());
 }
-
-TEST_F(UndoWindowTest, KeepsAThousandSteps)
-{
-    open({QStringLiteral("ENGLISH")});
-    constexpr int kSteps = 1005;
-    std::vector<DeviceImage> states{window->image()};
-    for (int k = 0; k < kSteps; ++k) {
-        window->image()[kCooling] = static_cast<std::uint8_t>(k % 50 + (k % 2 ? 50 : 0));
-        window->image()[iapByte(k % 10, k / 10 % 10)] += 1;
-        window->afterChangeStep();
-        states.push_back(window->image());
-    }
-    int undone = 0;
-    for (; item("MenuUndo")->isEnabled() && undone <= kSteps; ++undone) {
-        undo();
-        ASSERT_EQ(window->image(), states[static_cast<std::size_t>(kSteps - undone - 1)]) << undone;
-    }
-    EXPECT_EQ(undone, 1000);
-}
