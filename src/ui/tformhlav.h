@@ -6,9 +6,11 @@
 #include "link/port_catalog.h"
 #include "link/qt_serial_port.h"
 #include "model/device_image.h"
+#include "model/edit_history.h"
 #include "model/grid_steps.h"
 #include "model/map_operations.h"
 #include "model/parameter_set.h"
+#include "model/triple.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -87,7 +89,9 @@ public:
     // The steps every editing path is made of.
     void takeOverStep() override;
     void showStep() override;
-    void afterChangeStep();
+    // Every change of the parameter set by the user ends here, and becomes one undo step of the
+    // bytes it changed, named by `cause` when given, else by what changed.
+    void afterChangeStep(const Triple *cause = nullptr);
     void tpModeDisplay();
 
     // What the link shows through the window.
@@ -126,6 +130,10 @@ public:
     void MenuOpenClick();
     void MenuSaveClick();
     void MenuExitClick();
+    // Undo and Redo: one step's bytes back or forward, then the show step and the
+    // program-after-change check.
+    void MenuUndoClick();
+    void MenuRedoClick();
     void SpeedButtonPrintClick();
     void MenuAboutClick();
     void MenuContensClick();
@@ -239,6 +247,12 @@ private:
     // After the link's part of a tick: a lost line is closed, a closed one tried again.
     void watchPort();
 
+    // What the parameter set went through since it last settled, as one undo step.
+    void recordStep(const Triple *cause, const DeviceImage &edited);
+    void replayStep(bool (EditHistory::*move)(DeviceImage &));
+    // The Edit menu's items name the steps they would take, in the language in force.
+    void updateEditItems();
+
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
     // False while a step runs or the window is closing: editing events then start nothing.
@@ -265,6 +279,10 @@ private:
     int m_stepDepth = 0;                  // take-over and show steps in progress
     QTimer *m_timer = nullptr;
     quint64 m_ticks = 0;
+    EditHistory m_history;
+    // The parameter set as the last step, Read or tuning write left it: what the next step
+    // started from.
+    DeviceImage m_settled;
 
     // Controls the steps touch on every event.
     QTabWidget *m_pages = nullptr;
@@ -291,6 +309,8 @@ private:
     std::array<QLabel *, 3> m_verze{};
     std::array<QAction *, 4> m_tpModeItems{};
     std::array<QAction *, 10> m_comItems{};
+    QAction *m_undoItem = nullptr;
+    QAction *m_redoItem = nullptr;
     QLabel *m_spojeni = nullptr;
     QLabel *m_version = nullptr;
     std::vector<QWidget *> m_tp23Editors; // hidden in the Connected mode
