@@ -6,6 +6,7 @@
 #include "unit_session.h"
 
 #include "files/image_file.h"
+#include "files/parameter_diff.h"
 #include "files/parameter_file.h"
 #include "files/save_file.h"
 #include "files/settings_file.h"
@@ -17,6 +18,7 @@
 #include "release/release_version.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <functional>
@@ -38,6 +40,7 @@ constexpr const char *kToolUsage =
     "  program   writes a parameter set into the unit\n"
     "  monitor   shows the unit's live values\n"
     "  ports     lists the serial ports and the device of each COM number\n"
+    "  diff      lists the differences between two parameter sets\n"
     "\n"
     "velmora-cli COMMAND --help shows the options of a command.\n"
     "velmora-cli --version shows the release of velmora-cli.\n";
@@ -66,6 +69,15 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
                 "  The values are decoded against the unit's parameter set, read once before\n"
                 "  polling (model 0's defaults when it cannot be read), against the set built\n"
                 "  from FILE.ign as convert does, or against the image file IMAGE as it is.\n"},
+    {"diff",
+     "Usage: velmora-cli diff A B [--device PATH | --port N]\n"
+     "  Compares two parameter sets. A and B are each a parameter file (a name ending in\n"
+     "  .ign, built as convert builds it), an image file (any other name, taken byte for\n"
+     "  byte) or the word unit (read from the device as read does). One line per\n"
+     "  difference: every differing number of the parameter file in its order, as\n"
+     "  KEYWORD[i] A -> B, i counting the keyword's numbers from 0; then, when neither side\n"
+     "  is a parameter file, every other differing byte as BYTE[n] a -> b. EXT_MON is not\n"
+     "  compared. Exit status 0 equal, 1 different, 2 trouble.\n"},
     {"ports", "Usage: velmora-cli ports\n"
               "  Lists the serial ports, one a line: device, description, manufacturer, serial\n"
               "  number and USB vid:pid, separated by tabs, \"-\" for what is not known. Then\n"
@@ -73,6 +85,10 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
               "  A COM number stands for the device named by the environment variable\n"
               "  VELMORA_COMn, else by section PORTS of the settings file, else /dev/ttyS<n-1>.\n"},
 };
+
+// diff's word for the unit on the line, in place of a file name.
+constexpr std::string_view kUnitWord = "unit";
+constexpr int kDiffTrouble = 2;
 
 // The device options every command with a unit has.
 const std::set<std::string, std::less<>> kDeviceOptions{"--device", "--port"};
@@ -92,6 +108,7 @@ const std::map<std::string, CommandOptions, std::less<>> kCommands{
     {"monitor",
      {{"--device", "--port", "--count", "--params", "--base"}, {"--extended", "--csv"}, 0}},
     {"ports", {{}, {}, 0}},
+    {"diff", {{"--device", "--port"}, {}, 2}},
 };
 
 struct Parsed {
@@ -195,7 +212,8 @@ std::optional<UsageError> parse(const std::vector<std::string> &args, Parsed &pa
         return std::nullopt;
     if (parsed.positionals.size() != options.positionals)
         return UsageError{options.positionals == 0 ? "unexpected argument " + parsed.positionals[0]
-                                                   : "one input file is needed"};
+                          : options.positionals == 1 ? "one input file is needed"
+                                                     : "two parameter sets are needed"};
     return std::nullopt;
 }
 
@@ -230,6 +248,8 @@ public:
             return program();
         if (c == "ports")
             return ports();
+        if (c == "diff")
+            return diff();
         return monitor();
     }
 
@@ -462,6 +482,76 @@ private:
               << '\n';
         m_err.flush();
         image = defaultSet(0);
+    }
+
+    // One side of diff: nothing after a failure, whose exit code is left in `code`.
+    std::optional<DeviceImage> diffSide(const std::string &word,
+                                        std::optional<DeviceImage> &unitSet, int &code)
+    {
+        const auto trouble = [&](const std::string &text) {
+            m_err << text << '\n';
+            code = kDiffTrouble;
+            return std::nullopt;
+        };
+        if (word == kUnitWord) {
+            if (!unitSet) {
+                const auto path = device(code);
+                if (!path)
+                    return std::nullopt;
+                DeviceImage image;
+                UnitSession session(image, m_parsed.language, m_access);
+                if (!openSession(session, *path, code)) {
+                    code = kDiffTrouble;
+                    return std::nullopt;
+                }
+                if (!session.transact(&link::Link::MenuReadClick, m_err))
+                    return trouble(session.failureText());
+                unitSet = image;
+            }
+            return unitSet;
+        }
+        if (isParameterFileName(word)) {
+            const BuiltImage built = buildImage(word, FileKind::Parameters, std::nullopt);
+            if (!built)
+                return trouble(built.error->pick(m_parsed.language));
+            return built.image;
+        }
+        DeviceImage image;
+        const auto numbers = files::loadImageFile(word, image);
+        if (!numbers)
+            return trouble(text::kOpenFileError.pick(m_parsed.language));
+        if (*numbers < layout::kImageSize)
+            return trouble(text::kShortImageFile.pick(m_parsed.language));
+        return image;
+    }
+
+    // Exit status as diff(1) has it: 0 equal, 1 different, 2 trouble.
+    int diff()
+    {
+        int code = kExitOk;
+        std::optional<DeviceImage> unitSet;
+        std::array<DeviceImage, 2> sides;
+        for (std::size_t k = 0; k < sides.size(); ++k) {
+            const auto side = diffSide(m_parsed.positionals[k], unitSet, code);
+            if (!side)
+                return code;
+            sides[k] = *side;
+        }
+        // The bytes of a parameter file's set that the file does not hold are the defaults it
+        // was read over, so only two images compare byte by byte.
+        const bool images = !isParameterFileName(m_parsed.positionals[0]) &&
+                            !isParameterFileName(m_parsed.positionals[1]);
+        const auto found = files::differences(
+            sides[0], sides[1], images ? std::optional(files::ByteRange{}) : std::nullopt);
+        for (const files::Difference &d : found)
+            m_out << files::differenceLine(d) << '\n';
+        m_out.flush();
+        return found.empty() ? kExitOk : kExitFailure;
+    }
+
+    static bool isParameterFileName(const std::string &word)
+    {
+        return word != kUnitWord && word.ends_with(".ign");
     }
 
     int monitor()
