@@ -8,12 +8,9 @@ namespace velmora::cli::text {
 
 using files::text::kFileVersionError;
 using files::text::kOpenFileError;
+using files::text::kShortImageFile;
 inline constexpr Triple kDataError{"Chyba naprogramovaných dat!", "Programmed data error!",
                                    "Abgelegte Daten Fehler!"};
-// An image file that ends before the last of the image's 600 numbers.
-inline constexpr Triple kShortImageFile{"Soubor obrazu neobsahuje všech 600 bajtů!",
-                                        "The image file does not hold all 600 bytes!",
-                                        "Die Abbilddatei enthält nicht alle 600 Bytes!"};
 inline constexpr Triple kBlock{"blok", "block", "Block"};
 inline constexpr Triple kOf{"z", "of", "von"};
 // The one wording the window has for a silent line.

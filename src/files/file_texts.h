@@ -11,6 +11,10 @@ inline constexpr Triple kOpenFileError{"Chyba při otevírání souboru!", "Open
 inline constexpr Triple kFileVersionError{"Neshodná verze souboru *.ign!",
                                           "Unmatched version of *.ign file!",
                                           "Uneinig Version der Datendatei *.ign!"};
+// An image file that ends before the last of the image's 600 numbers.
+inline constexpr Triple kShortImageFile{"Soubor obrazu neobsahuje všech 600 bajtů!",
+                                        "The image file does not hold all 600 bytes!",
+                                        "Die Abbilddatei enthält nicht alle 600 Bytes!"};
 // A save through a temporary file that could not be completed; the file that stood there is kept.
 inline constexpr Triple kWriteFileErrorUnchanged{
     "Chyba při zápisu souboru! Původní soubor zůstal beze změny.",

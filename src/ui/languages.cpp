@@ -264,6 +264,12 @@ constexpr LanguageText kLayoutTexts[] = {
      {"Nastavení portů|Přiřadit sériové porty číslům portů",
       "Port setup|Assign serial ports to COM numbers",
       "Port-Einstellungen|Serielle Ports den COM-Nummern zuordnen"}},
+    {"MenuCompare", MenuCaption, {"Po&rovnat...", "Co&mpare...", "Ver&gleich..."}},
+    {"MenuCompare",
+     MenuHint,
+     {"Porovnat|Porovnat parametry se souborem, s jednotkou nebo s historií jednotky",
+      "Compare|Compare the parameters with a file, the unit or the unit history",
+      "Vergleich|Die Parameter mit einer Datei, der Zündbox oder dem Verlauf vergleichen"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

@@ -791,24 +791,31 @@ void TFormHlav::MenuNewClick()
 void TFormHlav::MenuOpenClick()
 {
     const QString path = m_dialogs.openFileName(this, rememberedPath());
-    if (!path.isEmpty()) {
-        bool extended = m_extMonitor->isChecked();
-        const std::optional<bool> accepted =
-            files::loadParameterFile(path.toStdString(), m_image, extended);
-        if (!accepted) {
-            m_dialogs.inform(this, pick(text::kOpenFileError, m_held.language));
-        } else if (!*accepted) {
-            m_dialogs.inform(this, pick(text::kFileVersionError, m_held.language));
-        } else {
-            m_extMonitor->setChecked(extended);
-            applyModelConstants(m_image);
-            afterChangeStep();
-            m_file2->setText(path);
-            m_persistence.setLastPath(path.toStdString());
-        }
-    }
+    if (!path.isEmpty())
+        openParameterFile(path);
     m_hlaseni->hide();
     m_gaugeProgram->hide();
+}
+
+bool TFormHlav::openParameterFile(const QString &path)
+{
+    bool extended = m_extMonitor->isChecked();
+    const std::optional<bool> accepted =
+        files::loadParameterFile(path.toStdString(), m_image, extended);
+    if (!accepted) {
+        m_dialogs.inform(this, pick(text::kOpenFileError, m_held.language));
+        return false;
+    }
+    if (!*accepted) {
+        m_dialogs.inform(this, pick(text::kFileVersionError, m_held.language));
+        return false;
+    }
+    m_extMonitor->setChecked(extended);
+    applyModelConstants(m_image);
+    afterChangeStep();
+    m_file2->setText(path);
+    m_persistence.setLastPath(path.toStdString());
+    return true;
 }
 
 void TFormHlav::MenuSaveClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/persistence.h"
+#include "files/unit_history.h"
 #include "grid.h"
 #include "link/link.h"
 #include "link/port_catalog.h"
@@ -39,6 +40,7 @@ class QTimer;
 namespace velmora::ui {
 
 class ArrowButtons;
+class CompareWindow;
 class Dialogs;
 class Gauge;
 class MouseUpCheckBox;
@@ -60,6 +62,8 @@ struct WindowOptions {
     // The folders holding the HTML manual, one subfolder per language (`en/index.html`). None:
     // the installed manual beside the program and the one of the build tree it came from.
     std::optional<QStringList> manualFolders;
+    // The unit history. Empty: UnitHistory::defaultFolder().
+    std::filesystem::path historyFolder;
 };
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
@@ -101,6 +105,7 @@ public:
     void showMonitor(const link::MonitorDisplay &display) override;
     void markLiveCells(const link::Marking &marking) override;
     bool extendedMonitorTicked() const override;
+    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override;
     int shownPage() const override;
     bool programAfterChangeTicked() const override;
     bool tuningOnTicked() const override;
@@ -155,6 +160,23 @@ public:
     void MenuReadClick();
     void MenuVerifyClick();
     void MenuProgramClick();
+
+    // "Compare...": the window's set against another, in the compare window; the window's image
+    // stays as it is. A file or a history entry can then be loaded into the window; the unit is
+    // read into a scratch image.
+    void MenuCompareClick();
+    void compareWithFile(const QString &path);
+    void compareWithUnit();
+    void compareWithHistoryEntry(const files::HistoryEntry &entry);
+    // The newest history entry of the unit whose identity the window's image holds: what a
+    // Program will change in it.
+    void compareWithNewestEntry();
+    files::UnitHistory unitHistory() const;
+    // Open's work once a path is chosen; false when the file was refused (and the user told).
+    bool openParameterFile(const QString &path);
+    // Bytes 100..599 of `image` into the window, then the after-change step; `name` goes to
+    // LabelFile2.
+    void loadParameterSet(const DeviceImage &image, const QString &name);
 
     // Curves and maps, one step at a time.
     void CurveMinusClick();
@@ -238,6 +260,14 @@ private:
     link::PortList presentPorts() const;
     // After the link's part of a tick: a lost line is closed, a closed one tried again.
     void watchPort();
+    // The window's set after the consistency pass, as a Program would send it, on a copy: a
+    // comparison leaves the window's image as it is.
+    DeviceImage settledSet() const;
+    // Shows `other` against the window's set; `load` loads it, none where it cannot be loaded.
+    void showComparison(const DeviceImage &other, bool bytes, const QString &name,
+                        std::function<void()> load);
+    // An image file of all 600 numbers, or none with the user told why.
+    std::optional<DeviceImage> loadWholeImage(const QString &path);
 
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
@@ -302,6 +332,11 @@ private:
     Gauge *m_gaugeRpm = nullptr, *m_gaugeTps = nullptr, *m_gaugeLambda = nullptr;
     Gauge *m_gaugeVoda = nullptr, *m_gaugeDuty = nullptr;
     link::Marking m_marks{};
+
+    CompareWindow *m_compare = nullptr;
+    std::unique_ptr<DeviceImage> m_unitSet; // where a compare reads the unit into
+    bool m_comparingUnit = false;           // the scratch read running is the compare's
+    std::function<void()> m_loadOther;
 };
 
 } // namespace velmora::ui

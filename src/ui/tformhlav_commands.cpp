@@ -1,6 +1,7 @@
 // Printing, About and Help.
 #include "tformhlav.h"
 
+#include "compare_window.h"
 #include "dialogs.h"
 #include "elided_path.h"
 #include "gauge.h"
@@ -72,6 +73,8 @@ void TFormHlav::setLanguage(std::uint8_t language)
     m_held.language = language;
     applyLanguage(this, language);
     tpModeDisplay();
+    if (m_compare)
+        m_compare->setLanguage(language);
 }
 
 void TFormHlav::MenuEnglishClick()

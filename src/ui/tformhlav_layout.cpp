@@ -117,12 +117,19 @@ void TFormHlav::buildMenus()
                 [this, mode] { MenuTpNormalClick(mode); });
     }
 
-    addMenu("MenuTools", "Tools", nullptr,
-            {{"MenuToolsMinus", "Minus ", QKeySequence(Qt::Key_F4), nullptr,
-              &TFormHlav::MenuToolsMinusClick},
-             {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr,
-              &TFormHlav::MenuToolsPlusClick}},
-            false);
+    QMenu *tools = addMenu("MenuTools", "Tools", nullptr,
+                           {{"MenuToolsMinus", "Minus ", QKeySequence(Qt::Key_F4), nullptr,
+                             &TFormHlav::MenuToolsMinusClick},
+                            {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr,
+                             &TFormHlav::MenuToolsPlusClick}},
+                           false);
+    // The safety net's items stand at the end, after one separator.
+    tools->addSeparator()->setObjectName(QStringLiteral("MenuToolsSafetySeparator"));
+    QAction *compare = tools->addAction(QStringLiteral("Compare..."));
+    compare->setObjectName(QStringLiteral("MenuCompare"));
+    setHint(compare, QStringLiteral("Compare|Compare the parameters with a file, the unit or the "
+                                    "unit history"));
+    connect(compare, &QAction::triggered, this, &TFormHlav::MenuCompareClick);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",

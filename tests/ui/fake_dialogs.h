@@ -74,6 +74,17 @@ public:
         return answerPortSetup ? answerPortSetup(setup) : std::nullopt;
     }
 
+    // The choices "Compare..." gets, one per call; none left cancels.
+    std::deque<ui::CompareWith> comparisons;
+    std::optional<ui::CompareWith> chooseComparison(QWidget *, std::uint8_t) override
+    {
+        if (comparisons.empty())
+            return std::nullopt;
+        const ui::CompareWith choice = comparisons.front();
+        comparisons.pop_front();
+        return choice;
+    }
+
 private:
     static QString take(std::deque<QString> &paths)
     {
