@@ -10,6 +10,7 @@
 #include "files/parameter_file.h"
 #include "files/save_file.h"
 #include "files/settings_file.h"
+#include "files/unit_history.h"
 #include "link/link_texts.h"
 #include "link/open_failure.h"
 #include "link/port_catalog.h"
@@ -21,6 +22,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <optional>
@@ -40,6 +42,7 @@ constexpr const char *kToolUsage =
     "  program   writes a parameter set into the unit\n"
     "  monitor   shows the unit's live values\n"
     "  ports     lists the serial ports and the device of each COM number\n"
+    "  history   lists the unit history, newest first\n"
     "  diff      lists the differences between two parameter sets\n"
     "\n"
     "velmora-cli COMMAND --help shows the options of a command.\n"
@@ -54,15 +57,25 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
      "  Reads IN over the default set of model 0 (or over the image file IMAGE) and writes\n"
      "  the result as a parameter file or an image file, to OUT or to standard output.\n"},
     {"read", "Usage: velmora-cli read (--device PATH | --port N) [-o OUT.ign] [--image OUT.img]\n"
+             "                        [--no-history]\n"
              "  Reads the unit and writes its parameter set, to OUT.ign or to standard output,\n"
-             "  and its whole image to OUT.img when asked.\n"},
+             "  and its whole image to OUT.img when asked. The set read is kept in the unit\n"
+             "  history unless --no-history is given.\n"},
     {"verify", "Usage: velmora-cli verify (--device PATH | --port N) IN [--from ign|image]\n"
                "                          [--base IMAGE]\n"
                "  Compares the parameter set built from IN as convert does with the unit's.\n"},
     {"program", "Usage: velmora-cli program (--device PATH | --port N) IN [--from ign|image]\n"
-                "                           [--base IMAGE]\n"
+                "                           [--base IMAGE] [--backup] [--no-history]\n"
                 "  Writes the parameter set built from IN as convert does into the unit,\n"
-                "  verifies it and waits until the unit has saved it.\n"},
+                "  verifies it and waits until the unit has saved it. The set programmed is\n"
+                "  kept in the unit history unless --no-history is given. With --backup the\n"
+                "  unit's set is first read as it is and kept in the history as a backup;\n"
+                "  when that fails nothing is written into the unit.\n"},
+    {"history", "Usage: velmora-cli history\n"
+                "  Lists the unit history, newest first, one entry a line: local time, kind\n"
+                "  (read, program or backup), the unit's identity and the parameter file,\n"
+                "  separated by tabs. The history is kept in $XDG_DATA_HOME/velmora/history\n"
+                "  (~/.local/share/velmora/history when XDG_DATA_HOME is not set).\n"},
     {"monitor", "Usage: velmora-cli monitor (--device PATH | --port N) [--count N] [--extended]\n"
                 "                           [--csv] [--params FILE.ign | --base IMAGE]\n"
                 "  Shows the unit's live values after each reply; stops after N replies.\n"
@@ -102,12 +115,13 @@ struct CommandOptions {
 const std::map<std::string, CommandOptions, std::less<>> kCommands{
     {"defaults", {{"--model", "-o"}, {}, 0}},
     {"convert", {{"-o", "--from", "--to", "--base"}, {}, 1}},
-    {"read", {{"--device", "--port", "-o", "--image"}, {}, 0}},
+    {"read", {{"--device", "--port", "-o", "--image"}, {"--no-history"}, 0}},
     {"verify", {{"--device", "--port", "--from", "--base"}, {}, 1}},
-    {"program", {{"--device", "--port", "--from", "--base"}, {}, 1}},
+    {"program", {{"--device", "--port", "--from", "--base"}, {"--no-history", "--backup"}, 1}},
     {"monitor",
      {{"--device", "--port", "--count", "--params", "--base"}, {"--extended", "--csv"}, 0}},
     {"ports", {{}, {}, 0}},
+    {"history", {{}, {}, 0}},
     {"diff", {{"--device", "--port"}, {}, 2}},
 };
 
@@ -248,6 +262,8 @@ public:
             return program();
         if (c == "ports")
             return ports();
+        if (c == "history")
+            return history();
         if (c == "diff")
             return diff();
         return monitor();
@@ -407,6 +423,7 @@ private:
             return code;
         if (!session.transact(&link::Link::MenuReadClick, m_err))
             return fail(session.failureText());
+        keep(files::HistoryKind::Read, image, session.now());
         if (const auto imagePath = m_parsed.value("--image")) {
             if (const int code = writeImage(*imagePath, image); code != kExitOk)
                 return code;
@@ -418,14 +435,68 @@ private:
 
     int program()
     {
-        return sendImage(&link::Link::MenuProgramClick,
-                         [this](UnitSession &session) { waitForSaving(session); });
+        const auto backup = [this](UnitSession &session) {
+            // As the unit holds it, without the passes of a Read: a set with values out of range
+            // is backed up as it is.
+            DeviceImage scratch;
+            if (!session.transact([&](link::Link &link) { link.readInto(scratch); }, m_err))
+                return fail(session.failureText());
+            std::string error;
+            if (!unitHistory().record(files::HistoryKind::Backup, scratch, session.now(), &error))
+                return fail(std::string(files::text::kBackupNotWritten.pick(m_parsed.language)) +
+                            ' ' + error);
+            return kExitOk;
+        };
+        return sendImage(
+            &link::Link::MenuProgramClick,
+            [this](UnitSession &session, const DeviceImage &programmed) {
+                // The entry is made once the verify pass matched, before the unit has saved.
+                keep(files::HistoryKind::Program, programmed, session.now());
+                waitForSaving(session);
+            },
+            m_parsed.flags.contains("--backup") ? backup : std::function<int(UnitSession &)>());
+    }
+
+    files::UnitHistory unitHistory() const { return files::UnitHistory(m_access.historyFolder); }
+
+    // A transaction that succeeded stands whether or not its history entry can be written.
+    void keep(files::HistoryKind kind, const DeviceImage &image,
+              std::chrono::system_clock::time_point now)
+    {
+        if (m_parsed.flags.contains("--no-history") || m_access.historyFolder.empty())
+            return;
+        std::string error;
+        if (!unitHistory().record(kind, image, now, &error)) {
+            m_err << files::text::kHistoryNotWritten.pick(m_parsed.language) << ' ' << error
+                  << '\n';
+            m_err.flush();
+        }
+    }
+
+    // Newest first; the time is local, as in the entry's name.
+    int history()
+    {
+        if (m_access.historyFolder.empty())
+            return kExitOk;
+        for (const files::HistoryEntry &entry : unitHistory().entries()) {
+            const std::time_t seconds = std::chrono::system_clock::to_time_t(entry.time);
+            std::tm local = {};
+            ::localtime_r(&seconds, &local);
+            char when[32];
+            std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+            m_out << when << '\t' << files::historyKindName(entry.kind) << '\t' << entry.identity
+                  << '\t' << entry.parameterFile.string() << '\n';
+        }
+        m_out.flush();
+        return kExitOk;
     }
 
     // Verify and Program: the image built from the input file, one transaction with the unit,
-    // and for Program the wait while the unit stores it.
+    // and for Program the wait while the unit stores it. `before` runs on the open line first
+    // and stops everything unless it gives kExitOk.
     int sendImage(void (link::Link::*command)(),
-                  const std::function<void(UnitSession &)> &afterwards = {})
+                  const std::function<void(UnitSession &, const DeviceImage &)> &afterwards = {},
+                  const std::function<int(UnitSession &)> &before = {})
     {
         int code = kExitOk;
         const auto path = device(code);
@@ -437,10 +508,14 @@ private:
         UnitSession session(built->image, m_parsed.language, m_access);
         if (!openSession(session, *path, code))
             return code;
+        if (before) {
+            if (const int code = before(session); code != kExitOk)
+                return code;
+        }
         if (!session.transact(command, m_err))
             return fail(session.failureText());
         if (afterwards)
-            afterwards(session);
+            afterwards(session, built->image);
         return kExitOk;
     }
 

@@ -24,6 +24,17 @@ inline constexpr Triple kWriteFileErrorUnchanged{
 inline constexpr Triple kWriteFileError{"Chyba při zápisu souboru!", "Write file error!",
                                         "Fehler beim Schreiben der Datei!"};
 
+// After a Read or a Program that succeeded but whose history entry could not be written; the
+// path that failed follows.
+inline constexpr Triple kHistoryNotWritten{
+    "Záznam do historie jednotky nebyl zapsán:", "The unit history entry was not written:",
+    "Der Eintrag im Geräteverlauf wurde nicht geschrieben:"};
+// A backup before programming that could not be written: nothing is sent to the unit.
+inline constexpr Triple kBackupNotWritten{
+    "Zálohu jednotky nelze zapsat, nic nebylo odesláno:",
+    "The backup of the unit could not be written, nothing was sent:",
+    "Die Sicherung des Geräts konnte nicht geschrieben werden, nichts wurde gesendet:"};
+
 // The message for a save that failed; nothing for one that succeeded.
 constexpr const Triple *saveFailureText(SaveResult result)
 {
