@@ -3,6 +3,7 @@
 
 #include "../files/temp_folder.h"
 
+#include "cli/image_builder.h"
 #include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "memory_unit.h"
@@ -21,15 +22,7 @@ namespace {
 
 class CliDiffTest : public ::testing::Test {
 protected:
-    static DeviceImage defaults(std::uint8_t model)
-    {
-        DeviceImage image;
-        image[kBike] = model;
-        applyDefaults(image);
-        applyModelConstants(image);
-        consistencyPass(image);
-        return image;
-    }
+    static DeviceImage defaults(std::uint8_t model) { return cli::defaultSet(model); }
     std::string ign(const char *name, const DeviceImage &image, bool extendedMonitor = false)
     {
         const std::string p = path(name);

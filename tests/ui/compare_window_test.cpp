@@ -1,15 +1,13 @@
 // "Compare...": the window's set against a file, a history entry and the unit, in a window of
 // its own, and the other set loaded into the window.
-#include "window_fixture.h"
+#include "window_unit_fixture.h"
 
 #include "files/image_file.h"
 #include "files/parameter_file.h"
 #include "files/unit_history.h"
-#include "link/memory_port.h"
 #include "model/cells.h"
 #include "model/parameter_set.h"
 #include "sim/identity_block.h"
-#include "sim/responder.h"
 #include "ui/compare_window.h"
 
 #include <QAction>
@@ -23,12 +21,11 @@
 
 using namespace velmora;
 using namespace velmora::layout;
-using velmora::link::TransferMode;
 using velmora::ui::CompareWith;
 
 namespace {
 
-class CompareWindowTest : public velmora::test::WindowTest {
+class CompareWindowTest : public velmora::test::WindowUnitTest {
 protected:
     QString path(const char *name) const { return folder.filePath(QString::fromUtf8(name)); }
     void compare(CompareWith with)
@@ -70,26 +67,7 @@ protected:
     }
     static QString change(int a, int b) { return QStringLiteral("%1 → %2").arg(a).arg(b); }
 
-    // The window's own link on a line in memory, its timer still: every tick is the test's.
-    void connectUnit()
-    {
-        find<QTimer>(QStringLiteral("Timer1"))->stop();
-        port.answer = [this](const link::Frame &request) {
-            if (auto reply = unit.answer(request, sim::Clock::now()))
-                port.push(*reply);
-        };
-        window->link().setPort(&port);
-    }
-    bool tickUntilIdle(int limit = 300)
-    {
-        for (int n = 0; n < limit && window->link().transferMode() != TransferMode::Idle; ++n)
-            window->Timer1Timer();
-        return window->link().transferMode() == TransferMode::Idle;
-    }
-
     QTemporaryDir folder;
-    link::MemoryPort port;
-    sim::Responder unit;
 };
 
 } // namespace

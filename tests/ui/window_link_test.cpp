@@ -1,6 +1,6 @@
 // The window's own link driven tick by tick over a line in memory, against the simulated unit's
 // responder: what the window shows and keeps around Read, Program and closing.
-#include "window_fixture.h"
+#include "window_unit_fixture.h"
 
 #include "files/image_file.h"
 #include "files/settings_file.h"
@@ -22,24 +22,8 @@ using velmora::link::TransferMode;
 
 namespace {
 
-class WindowLinkTest : public velmora::test::WindowTest {
+class WindowLinkTest : public velmora::test::WindowUnitTest {
 protected:
-    // The window's timer stays still: every tick below is one the test drives.
-    void connectUnit()
-    {
-        find<QTimer>(QStringLiteral("Timer1"))->stop();
-        port.answer = [this](const link::Frame &request) {
-            if (auto reply = unit.answer(request, sim::Clock::now()))
-                port.push(*reply);
-        };
-        window->link().setPort(&port);
-    }
-    bool tickUntilIdle(int limit = 300)
-    {
-        for (int n = 0; n < limit && window->link().transferMode() != TransferMode::Idle; ++n)
-            window->Timer1Timer();
-        return window->link().transferMode() == TransferMode::Idle;
-    }
     void trigger(const char *action) { find<QAction>(QString::fromUtf8(action))->trigger(); }
     QString text(const char *label) const { return find<QLabel>(QString::fromUtf8(label))->text(); }
     QStringList identityLabels() const
@@ -57,9 +41,6 @@ protected:
         identity.writeTo(image);
         unit.store().setImage(image);
     }
-
-    link::MemoryPort port;
-    sim::Responder unit;
 };
 
 } // namespace
