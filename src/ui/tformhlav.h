@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/persistence.h"
+#include "files/unit_history.h"
 #include "grid.h"
 #include "link/link.h"
 #include "link/port_catalog.h"
@@ -60,6 +61,9 @@ struct WindowOptions {
     // The folders holding the HTML manual, one subfolder per language (`en/index.html`). None:
     // the installed manual beside the program and the one of the build tree it came from.
     std::optional<QStringList> manualFolders;
+    // Where the unit history is kept. None: nothing is recorded and the list is empty, so that a
+    // test that leaves it out writes nothing into the user's folder.
+    std::filesystem::path historyFolder;
 };
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
@@ -156,6 +160,17 @@ public:
     void MenuVerifyClick();
     void MenuProgramClick();
 
+    // The unit history: successful Reads and Programs started by the user are kept while "Keep
+    // unit history" is ticked; with "Back up the unit before programming" ticked, F9 and the
+    // Program button first read the unit's set as it is into the history and program only once
+    // that is kept.
+    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override;
+    void MenuUnitHistoryClick();
+    // Bytes 100..599 of the entry's image file, then the after-change step; false, and the
+    // window untouched, when the file cannot be read whole.
+    bool loadHistoryEntry(const files::HistoryEntry &entry);
+    files::UnitHistory unitHistory() const { return files::UnitHistory(m_options.historyFolder); }
+
     // Curves and maps, one step at a time.
     void CurveMinusClick();
     void CurvePlusClick();
@@ -239,6 +254,12 @@ private:
     // After the link's part of a tick: a lost line is closed, a closed one tried again.
     void watchPort();
 
+    // Starts a transaction of the user's; its success is recorded as `kind` when it ends.
+    void startRecorded(files::HistoryKind kind, const std::function<void()> &start);
+    void startProgram();
+    // Records the set; nullopt on success, the path that failed otherwise.
+    std::optional<std::string> record(files::HistoryKind kind, const DeviceImage &image) const;
+
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
     // False while a step runs or the window is closing: editing events then start nothing.
@@ -265,6 +286,12 @@ private:
     int m_stepDepth = 0;                  // take-over and show steps in progress
     QTimer *m_timer = nullptr;
     quint64 m_ticks = 0;
+    // What the running transaction of the user's is recorded as once it succeeds.
+    std::optional<files::HistoryKind> m_recordAs;
+    DeviceImage m_backup;              // the unit's set as the backup read brings it in
+    bool m_programAfterBackup = false; // started by the tick whose reply completed the backup
+    QAction *m_keepHistory = nullptr;
+    QAction *m_backupFirst = nullptr;
 
     // Controls the steps touch on every event.
     QTabWidget *m_pages = nullptr;
@@ -286,6 +313,7 @@ private:
     QLabel *m_priveraMer = nullptr;
     QLabel *m_pocetProgramovani = nullptr;
     QLabel *m_hlaseni = nullptr;
+    QString m_messageNote; // a line under the transaction's text, such as a history failure
     Gauge *m_gaugeProgram = nullptr;
     QLabel *m_file2 = nullptr;
     std::array<QLabel *, 3> m_verze{};

@@ -49,7 +49,12 @@ protected:
         o.serialByIdFolder = byIdFolder();
         // Help finds no HTML manual unless a test lays one out.
         o.manualFolders = manualFolders;
+        o.historyFolder = historyFolder();
         return o;
+    }
+    std::filesystem::path historyFolder() const
+    {
+        return std::filesystem::path(config.path().toStdString()) / "history";
     }
     std::filesystem::path byIdFolder() const
     {
