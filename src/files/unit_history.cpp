@@ -137,7 +137,13 @@ const char *historyKindName(HistoryKind kind)
 
 std::string identityText(const DeviceImage &image)
 {
-    const UnitIdentity identity = DecodeUnitIdentity(image);
+    return identityText(DecodeUnitIdentity(image));
+}
+
+std::string identityText(const UnitIdentity &identity)
+{
+    if (identity.version.empty() && identity.date.empty() && identity.time.empty())
+        return {};
     return untilZero(identity.version) + ' ' + untilZero(identity.date) + ' ' +
            untilZero(identity.time);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/device_image.h"
+#include "model/identity.h"
 
 #include <chrono>
 #include <filesystem>
@@ -26,8 +27,10 @@ struct HistoryEntry {
 };
 
 // The unit's identity as the window shows it: program name and version, date and time of the
-// unit's program, separated by blanks; each part ends at a zero byte, as its label does.
+// unit's program, separated by blanks; each part ends at a zero byte, as its label does. Empty
+// while no identity has arrived.
 std::string identityText(const DeviceImage &image);
+std::string identityText(const UnitIdentity &identity);
 
 // The name an entry's files get: YYYYMMDD-HHMMSS-KIND-NAME in local time, NAME being the
 // three-letter program name with its two-digit version and the program's date as YYYY-MM-DD,

@@ -139,6 +139,15 @@ std::optional<PortAssignments> MessageBoxDialogs::setUpPorts(QWidget *parent,
     return dialog.assignments();
 }
 
+std::optional<HistoryChoice> MessageBoxDialogs::chooseFromHistory(QWidget *parent,
+                                                                  const HistoryRequest &request)
+{
+    HistoryDialog dialog(request, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
+}
+
 } // namespace velmora::ui
 
 namespace velmora::ui {

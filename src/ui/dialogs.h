@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history_dialog.h"
 #include "port_setup_dialog.h"
 
 #include <QImage>
@@ -47,6 +48,10 @@ public:
     // The port setup, starting from `setup`: the assignments the user confirmed, none when they
     // cancelled.
     virtual std::optional<PortAssignments> setUpPorts(QWidget *parent, const PortSetup &setup) = 0;
+    // The unit history: the entry the user picked and what to do with it, none when they closed
+    // the list.
+    virtual std::optional<HistoryChoice> chooseFromHistory(QWidget *parent,
+                                                           const HistoryRequest &request) = 0;
     // What to compare the window's set with; none when the user cancels.
     virtual std::optional<CompareWith> chooseComparison(QWidget *parent, std::uint8_t language) = 0;
 };
@@ -62,6 +67,10 @@ public:
     QString printPicture(QWidget *, const QImage &) override { return {}; }
     void openDocument(const QString &) override {}
     std::optional<PortAssignments> setUpPorts(QWidget *, const PortSetup &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<HistoryChoice> chooseFromHistory(QWidget *, const HistoryRequest &) override
     {
         return std::nullopt;
     }
@@ -88,6 +97,8 @@ public:
     QString printPicture(QWidget *parent, const QImage &picture) override;
     void openDocument(const QString &path) override;
     std::optional<PortAssignments> setUpPorts(QWidget *parent, const PortSetup &setup) override;
+    std::optional<HistoryChoice> chooseFromHistory(QWidget *parent,
+                                                   const HistoryRequest &request) override;
     std::optional<CompareWith> chooseComparison(QWidget *parent, std::uint8_t language) override;
 };
 

@@ -329,6 +329,8 @@ files::WindowSettings TFormHlav::windowSettings() const
     s.page = m_pages->currentIndex();
     for (const auto &[member, box] : keptBoxes())
         s.*member = box->isChecked();
+    s.keepHistory = m_keepHistory->isChecked();
+    s.backupBeforeProgram = m_backupFirst->isChecked();
     return s;
 }
 
@@ -355,6 +357,8 @@ void TFormHlav::loadSettings()
         m_pages->setCurrentIndex(static_cast<int>(s.page));
     for (const auto &[member, box] : keptBoxes())
         box->setChecked(s.*member);
+    m_keepHistory->setChecked(s.keepHistory);
+    m_backupFirst->setChecked(s.backupBeforeProgram);
 }
 
 void TFormHlav::saveSettings()
@@ -610,7 +614,14 @@ void TFormHlav::consistencyPass()
 
 void TFormHlav::setMessage(const std::string &text, bool error, bool show)
 {
-    m_hlaseni->setText(QString::fromStdString(text));
+    // A transaction that starts shows the line anew; until then the note stays under the text
+    // the link keeps updating.
+    if (show)
+        m_messageNote.clear();
+    QString line = QString::fromStdString(text);
+    if (!m_messageNote.isEmpty())
+        line += QLatin1Char('\n') + m_messageNote;
+    m_hlaseni->setText(line);
     setBackground(m_hlaseni, error ? QColor(Qt::red) : buttonFace());
     if (show)
         m_hlaseni->show();
@@ -625,6 +636,7 @@ void TFormHlav::setGauge(int progress, bool show)
 
 void TFormHlav::hideMessageLine()
 {
+    m_messageNote.clear();
     m_hlaseni->hide();
     m_gaugeProgram->hide();
 }
@@ -894,12 +906,15 @@ void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
     m_link->tick();
+    // Out here rather than where the backup ended: the link is through with its reply.
+    if (std::exchange(m_programAfterBackup, false))
+        startProgram();
     watchPort();
 }
 
 void TFormHlav::MenuReadClick()
 {
-    m_link->MenuReadClick();
+    startRecorded(files::HistoryKind::Read, [this] { m_link->MenuReadClick(); });
 }
 
 void TFormHlav::MenuVerifyClick()
@@ -909,7 +924,16 @@ void TFormHlav::MenuVerifyClick()
 
 void TFormHlav::MenuProgramClick()
 {
-    m_link->MenuProgramClick();
+    m_programAfterBackup = false;
+    if (m_backupFirst->isChecked())
+        startRecorded(files::HistoryKind::Backup, [this] { m_link->readInto(m_backup); });
+    else
+        startProgram();
+}
+
+void TFormHlav::startProgram()
+{
+    startRecorded(files::HistoryKind::Program, [this] { m_link->MenuProgramClick(); });
 }
 
 void TFormHlav::setBackground(QWidget *widget, const QColor &color)

@@ -62,7 +62,8 @@ struct WindowOptions {
     // The folders holding the HTML manual, one subfolder per language (`en/index.html`). None:
     // the installed manual beside the program and the one of the build tree it came from.
     std::optional<QStringList> manualFolders;
-    // The unit history. Empty: UnitHistory::defaultFolder().
+    // Where the unit history is kept. None: nothing is recorded and the list is empty, so that a
+    // test that leaves it out writes nothing into the user's folder.
     std::filesystem::path historyFolder;
 };
 
@@ -105,7 +106,6 @@ public:
     void showMonitor(const link::MonitorDisplay &display) override;
     void markLiveCells(const link::Marking &marking) override;
     bool extendedMonitorTicked() const override;
-    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override;
     int shownPage() const override;
     bool programAfterChangeTicked() const override;
     bool tuningOnTicked() const override;
@@ -171,12 +171,22 @@ public:
     // The newest history entry of the unit whose identity the window's image holds: what a
     // Program will change in it.
     void compareWithNewestEntry();
-    files::UnitHistory unitHistory() const;
     // Open's work once a path is chosen; false when the file was refused (and the user told).
     bool openParameterFile(const QString &path);
     // Bytes 100..599 of `image` into the window, then the after-change step; `name` goes to
     // LabelFile2.
     void loadParameterSet(const DeviceImage &image, const QString &name);
+
+    // The unit history: successful Reads and Programs started by the user are kept while "Keep
+    // unit history" is ticked; with "Back up the unit before programming" ticked, F9 and the
+    // Program button first read the unit's set as it is into the history and program only once
+    // that is kept.
+    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override;
+    void MenuUnitHistoryClick();
+    // Bytes 100..599 of the entry's image file, then the after-change step; false, and the
+    // window untouched, when the file cannot be read whole.
+    bool loadHistoryEntry(const files::HistoryEntry &entry);
+    files::UnitHistory unitHistory() const { return files::UnitHistory(m_options.historyFolder); }
 
     // Curves and maps, one step at a time.
     void CurveMinusClick();
@@ -268,6 +278,14 @@ private:
                         std::function<void()> load);
     // An image file of all 600 numbers, or none with the user told why.
     std::optional<DeviceImage> loadWholeImage(const QString &path);
+    // The end of a transaction, for the compare read of the unit.
+    void compareReadEnded(link::Transaction transaction, link::Outcome outcome);
+
+    // Starts a transaction of the user's; its success is recorded as `kind` when it ends.
+    void startRecorded(files::HistoryKind kind, const std::function<void()> &start);
+    void startProgram();
+    // Records the set; nullopt on success, the path that failed otherwise.
+    std::optional<std::string> record(files::HistoryKind kind, const DeviceImage &image) const;
 
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
@@ -295,6 +313,12 @@ private:
     int m_stepDepth = 0;                  // take-over and show steps in progress
     QTimer *m_timer = nullptr;
     quint64 m_ticks = 0;
+    // What the running transaction of the user's is recorded as once it succeeds.
+    std::optional<files::HistoryKind> m_recordAs;
+    DeviceImage m_backup;              // the unit's set as the backup read brings it in
+    bool m_programAfterBackup = false; // started by the tick whose reply completed the backup
+    QAction *m_keepHistory = nullptr;
+    QAction *m_backupFirst = nullptr;
 
     // Controls the steps touch on every event.
     QTabWidget *m_pages = nullptr;
@@ -316,6 +340,7 @@ private:
     QLabel *m_priveraMer = nullptr;
     QLabel *m_pocetProgramovani = nullptr;
     QLabel *m_hlaseni = nullptr;
+    QString m_messageNote; // a line under the transaction's text, such as a history failure
     Gauge *m_gaugeProgram = nullptr;
     QLabel *m_file2 = nullptr;
     std::array<QLabel *, 3> m_verze{};

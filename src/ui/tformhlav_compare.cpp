@@ -25,12 +25,6 @@ bool isParameterFileName(const QString &path)
 }
 } // namespace
 
-files::UnitHistory TFormHlav::unitHistory() const
-{
-    return files::UnitHistory(m_options.historyFolder.empty() ? files::UnitHistory::defaultFolder()
-                                                              : m_options.historyFolder);
-}
-
 void TFormHlav::MenuCompareClick()
 {
     const auto choice = m_dialogs.chooseComparison(this, m_held.language);
@@ -102,15 +96,20 @@ void TFormHlav::compareWithFile(const QString &path)
 
 void TFormHlav::compareWithHistoryEntry(const files::HistoryEntry &entry)
 {
-    const QString name = QString::fromStdString(entry.parameterFile.string());
     if (const auto image = loadWholeImage(QString::fromStdString(entry.imageFile.string())))
-        showComparison(*image, true, name,
-                       [this, set = *image, name] { loadParameterSet(set, name); });
+        showComparison(*image, true, QString::fromStdString(entry.parameterFile.string()),
+                       [this, entry] { loadHistoryEntry(entry); });
 }
 
 void TFormHlav::compareWithNewestEntry()
 {
-    const auto entry = unitHistory().newestOf(files::identityText(m_image));
+    // The unit on the line once its identity block has come in this run; before that the one
+    // whose identity block the window's image still holds.
+    const UnitIdentity &online = m_link->unitIdentity();
+    const std::string identity =
+        online.version.empty() ? files::identityText(m_image) : files::identityText(online);
+    const auto entry =
+        m_options.historyFolder.empty() ? std::nullopt : unitHistory().newestOf(identity);
     if (!entry) {
         m_dialogs.inform(this, pick(kNoHistoryEntry, m_held.language));
         return;
@@ -130,7 +129,7 @@ void TFormHlav::compareWithUnit()
     m_comparingUnit = m_link->transferMode() != link::TransferMode::Idle;
 }
 
-void TFormHlav::transactionEnded(link::Transaction transaction, link::Outcome outcome)
+void TFormHlav::compareReadEnded(link::Transaction transaction, link::Outcome outcome)
 {
     if (transaction != link::Transaction::ScratchRead || !m_comparingUnit)
         return;

@@ -123,13 +123,21 @@ void TFormHlav::buildMenus()
                             {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr,
                              &TFormHlav::MenuToolsPlusClick}},
                            false);
-    // The safety net's items stand at the end, after one separator.
-    tools->addSeparator()->setObjectName(QStringLiteral("MenuToolsSafetySeparator"));
+    // The safety net after the specified items; the language tables give the captions.
+    tools->addSeparator();
     QAction *compare = tools->addAction(QStringLiteral("Compare..."));
     compare->setObjectName(QStringLiteral("MenuCompare"));
-    setHint(compare, QStringLiteral("Compare|Compare the parameters with a file, the unit or the "
-                                    "unit history"));
     connect(compare, &QAction::triggered, this, &TFormHlav::MenuCompareClick);
+    QAction *history = tools->addAction(QStringLiteral("Unit history..."));
+    history->setObjectName(QStringLiteral("MenuUnitHistory"));
+    connect(history, &QAction::triggered, this, &TFormHlav::MenuUnitHistoryClick);
+    m_keepHistory = tools->addAction(QStringLiteral("Keep unit history"));
+    m_keepHistory->setObjectName(QStringLiteral("MenuKeepHistory"));
+    m_keepHistory->setCheckable(true);
+    m_keepHistory->setChecked(true);
+    m_backupFirst = tools->addAction(QStringLiteral("Back up the unit before programming"));
+    m_backupFirst->setObjectName(QStringLiteral("MenuBackupFirst"));
+    m_backupFirst->setCheckable(true);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",

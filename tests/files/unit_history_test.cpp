@@ -141,6 +141,7 @@ TEST(UnitHistory, IdentityTextIsWhatTheWindowShows)
     for (std::size_t i = 0; i < name.size(); ++i)
         image[layout::id::kLongName + i] = static_cast<std::uint8_t>(name[i]);
     EXPECT_EQ(files::identityText(image), "LONG UNIT  5. 2.2026 13:07");
+    EXPECT_EQ(files::identityText(UnitIdentity{}), ""); // nothing has arrived yet
 }
 
 TEST(UnitHistory, RecordWritesParameterFileAndWholeImage)

@@ -1,6 +1,6 @@
 // "Compare...": the window's set against a file, a history entry and the unit, in a window of
 // its own, and the other set loaded into the window.
-#include "window_unit_fixture.h"
+#include "window_link_fixture.h"
 
 #include "files/image_file.h"
 #include "files/parameter_file.h"
@@ -9,6 +9,7 @@
 #include "model/parameter_set.h"
 #include "sim/identity_block.h"
 #include "ui/compare_window.h"
+#include "ui/history_dialog.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -25,7 +26,7 @@ using velmora::ui::CompareWith;
 
 namespace {
 
-class CompareWindowTest : public velmora::test::WindowUnitTest {
+class CompareWindowTest : public velmora::test::WindowLinkTest {
 protected:
     QString path(const char *name) const { return folder.filePath(QString::fromUtf8(name)); }
     void compare(CompareWith with)
@@ -271,4 +272,38 @@ TEST_F(CompareWindowTest, TheNewestHistoryEntryOfThisUnitShowsWhatAProgramWillCh
     EXPECT_EQ(at(kJetTp + 37), newer[kJetTp + 37]);
     EXPECT_EQ(find<QLabel>(QStringLiteral("LabelFile2"))->text().toStdString(),
               entry->parameterFile.string());
+}
+
+TEST_F(CompareWindowTest, TheHistoryListComparesTheChosenEntry)
+{
+    open({QStringLiteral("ENGLISH")});
+    const files::UnitHistory history(historyFolder());
+    const DeviceImage other = changedSet();
+    const auto entry =
+        history.record(files::HistoryKind::Read, other, std::chrono::system_clock::now());
+    ASSERT_TRUE(entry);
+
+    // The list's Compare button says what the user chose.
+    ui::HistoryRequest request;
+    request.entries = history.entries();
+    ui::HistoryDialog list(request);
+    auto *compareButton = list.findChild<QPushButton *>(QStringLiteral("ButtonCompare"));
+    ASSERT_NE(compareButton, nullptr);
+    EXPECT_EQ(compareButton->text(), "&Compare");
+    compareButton->click();
+    ASSERT_TRUE(list.choice());
+    EXPECT_EQ(list.choice()->action, ui::HistoryAction::Compare);
+    EXPECT_EQ(list.choice()->entry.imageFile, entry->imageFile);
+
+    // The window compares with it and loads nothing until asked.
+    const DeviceImage before = window->image();
+    dialogs.answerHistory = [&](const ui::HistoryRequest &) {
+        return std::optional(ui::HistoryChoice{*entry, ui::HistoryAction::Compare});
+    };
+    find<QAction>(QStringLiteral("MenuUnitHistory"))->trigger();
+    ASSERT_NE(compareWindow(), nullptr);
+    EXPECT_EQ(window->image(), before);
+    EXPECT_EQ(part<QTableWidget>("CompareList")->rowCount(), 2);
+    part<QPushButton>("CompareLoad")->click();
+    EXPECT_EQ(at(kJetTp + 37), other[kJetTp + 37]);
 }

@@ -85,6 +85,16 @@ public:
         return choice;
     }
 
+    // The unit history: every request is kept; `answerHistory` plays the user (none closes).
+    std::vector<ui::HistoryRequest> historyRequests;
+    std::function<std::optional<ui::HistoryChoice>(const ui::HistoryRequest &)> answerHistory;
+    std::optional<ui::HistoryChoice> chooseFromHistory(QWidget *,
+                                                       const ui::HistoryRequest &request) override
+    {
+        historyRequests.push_back(request);
+        return answerHistory ? answerHistory(request) : std::nullopt;
+    }
+
 private:
     static QString take(std::deque<QString> &paths)
     {
