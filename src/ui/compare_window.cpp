@@ -1,6 +1,7 @@
 #include "compare_window.h"
 
 #include "form_parts.h"
+#include "texts.h"
 #include "model/triple.h"
 
 #include "files/parameter_file.h"
@@ -39,11 +40,6 @@ constexpr Triple kTableLabel{"Mapa nebo křivka:", "Map or curve:", "Karte oder 
 constexpr Triple kLoad{"&Nahrát druhou sadu do okna", "&Load the other set into the window",
                        "Anderen Satz ins Fenster &laden"};
 constexpr Triple kClose{"&Zavřít", "&Close", "&Schließen"};
-
-QString pick(const Triple &t, std::uint8_t language)
-{
-    return QString::fromUtf8(t.pick(language));
-}
 
 // How many numbers each keyword has in the file, from the file's own list.
 const std::map<std::string_view, std::size_t> &keywordSizes()
