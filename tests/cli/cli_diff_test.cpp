@@ -41,8 +41,14 @@ protected:
     {
         std::vector<std::string> args{"diff", a, b};
         args.insert(args.end(), more.begin(), more.end());
-        return unit ? runTool(args, unit->access()) : runTool(args);
+        if (!unit)
+            return runTool(args);
+        // A read made only to compare is kept nowhere.
+        cli::UnitAccess access = unit->access();
+        access.historyFolder = historyFolder();
+        return runTool(args, access);
     }
+    std::filesystem::path historyFolder() const { return folder.path() / "history"; }
 
     velmora::test::TempFolder folder;
     std::unique_ptr<velmora::test::MemoryUnit> unit;
@@ -160,6 +166,7 @@ TEST_F(CliDiffTest, TheUnitIsReadAsReadDoes)
     EXPECT_EQ(same.code, 0) << same.err << same.out;
     EXPECT_TRUE(same.out.empty());
     EXPECT_NE(same.err.find("Verify device: block 6 of 6"), std::string::npos) << same.err;
+    EXPECT_FALSE(std::filesystem::exists(historyFolder()));
 
     DeviceImage mine = unitSet;
     mine[kLimiter2] = static_cast<std::uint8_t>(unitSet[kLimiter2] - 1);

@@ -212,6 +212,7 @@ TEST_F(CompareWindowTest, TheUnitIsReadAsideAndTheWindowsImageStaysUntouched)
     EXPECT_FALSE(part<QPushButton>("CompareLoad")->isVisible());
     EXPECT_NE(part<QLabel>("CompareHeading")->text().indexOf("the unit"), -1);
     EXPECT_EQ(unit.counters().perCommand[0x00], 0u) << "nothing programmed";
+    EXPECT_TRUE(files::UnitHistory(historyFolder()).entries().empty()) << "a read to compare";
 }
 
 TEST_F(CompareWindowTest, AFailedUnitReadShowsNoComparison)
