@@ -1,8 +1,8 @@
 #include "compare_window.h"
 
 #include "form_parts.h"
-#include "texts.h"
 #include "model/triple.h"
+#include "texts.h"
 
 #include "files/parameter_file.h"
 
