@@ -7,7 +7,6 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -80,17 +79,10 @@ HistoryDialog::HistoryDialog(HistoryRequest request, QWidget *parent)
     auto *filterLabel = form::label(this, QStringLiteral("LabelIdentity"), text(kFilterLabel));
     filterLabel->setBuddy(m_filter);
 
-    m_table = form::make<QTableWidget>(this, QStringLiteral("TableHistory"));
-    m_table->setColumnCount(static_cast<int>(std::size(kHeads)));
     QStringList heads;
     for (const Triple &t : kHeads)
         heads << text(t);
-    m_table->setHorizontalHeaderLabels(heads);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table = form::listTable(this, QStringLiteral("TableHistory"), heads);
 
     m_load = form::button(this, QStringLiteral("ButtonLoad"), text(kLoad));
     form::setHint(m_load, text(kLoadHint));
