@@ -87,12 +87,9 @@ CompareWindow::CompareWindow(QWidget *parent) : QDialog(parent)
     m_heading->setWordWrap(true);
     layout->addWidget(m_heading);
 
-    m_list = form::make<QTableWidget>(this, QStringLiteral("CompareList"));
-    m_list->setColumnCount(static_cast<int>(std::size(kHeads)));
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->verticalHeader()->hide();
-    m_list->horizontalHeader()->setStretchLastSection(true);
+    // The headings are written with the language.
+    m_list = form::listTable(this, QStringLiteral("CompareList"),
+                             QStringList(static_cast<qsizetype>(std::size(kHeads)), QString()));
     layout->addWidget(m_list, 2);
 
     auto *tableRow = new QHBoxLayout;
