@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/signal_closer.h"
 #include "files/settings_file.h"
+#include "files/unit_history.h"
 #include "link/port_names.h"
 #include "release/release_version.h"
 #include "sim/engine_options.h"
@@ -69,6 +70,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     ui::WindowOptions windowOptions;
     windowOptions.arguments = options.arguments;
     windowOptions.settingsPath = files::defaultSettingsPath();
+    windowOptions.historyFolder = files::UnitHistory::defaultFolder();
     if (demoUnit) {
         windowOptions.portDevice =
             [device = demoUnit->slavePath()](int, const files::SettingsFile &) { return device; };

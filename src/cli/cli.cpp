@@ -6,9 +6,11 @@
 #include "unit_session.h"
 
 #include "files/image_file.h"
+#include "files/parameter_diff.h"
 #include "files/parameter_file.h"
 #include "files/save_file.h"
 #include "files/settings_file.h"
+#include "files/unit_history.h"
 #include "link/link_texts.h"
 #include "link/open_failure.h"
 #include "link/port_catalog.h"
@@ -17,8 +19,10 @@
 #include "release/release_version.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <optional>
@@ -38,6 +42,8 @@ constexpr const char *kToolUsage =
     "  program   writes a parameter set into the unit\n"
     "  monitor   shows the unit's live values\n"
     "  ports     lists the serial ports and the device of each COM number\n"
+    "  history   lists the unit history, newest first\n"
+    "  diff      lists the differences between two parameter sets\n"
     "\n"
     "velmora-cli COMMAND --help shows the options of a command.\n"
     "velmora-cli --version shows the release of velmora-cli.\n";
@@ -51,21 +57,40 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
      "  Reads IN over the default set of model 0 (or over the image file IMAGE) and writes\n"
      "  the result as a parameter file or an image file, to OUT or to standard output.\n"},
     {"read", "Usage: velmora-cli read (--device PATH | --port N) [-o OUT.ign] [--image OUT.img]\n"
+             "                        [--no-history]\n"
              "  Reads the unit and writes its parameter set, to OUT.ign or to standard output,\n"
-             "  and its whole image to OUT.img when asked.\n"},
+             "  and its whole image to OUT.img when asked. The set read is kept in the unit\n"
+             "  history unless --no-history is given.\n"},
     {"verify", "Usage: velmora-cli verify (--device PATH | --port N) IN [--from ign|image]\n"
                "                          [--base IMAGE]\n"
                "  Compares the parameter set built from IN as convert does with the unit's.\n"},
     {"program", "Usage: velmora-cli program (--device PATH | --port N) IN [--from ign|image]\n"
-                "                           [--base IMAGE]\n"
+                "                           [--base IMAGE] [--backup] [--no-history]\n"
                 "  Writes the parameter set built from IN as convert does into the unit,\n"
-                "  verifies it and waits until the unit has saved it.\n"},
+                "  verifies it and waits until the unit has saved it. The set programmed is\n"
+                "  kept in the unit history unless --no-history is given. With --backup the\n"
+                "  unit's set is first read as it is and kept in the history as a backup;\n"
+                "  when that fails nothing is written into the unit.\n"},
+    {"history", "Usage: velmora-cli history\n"
+                "  Lists the unit history, newest first, one entry a line: local time, kind\n"
+                "  (read, program or backup), the unit's identity and the parameter file,\n"
+                "  separated by tabs. The history is kept in $XDG_DATA_HOME/velmora/history\n"
+                "  (~/.local/share/velmora/history when XDG_DATA_HOME is not set).\n"},
     {"monitor", "Usage: velmora-cli monitor (--device PATH | --port N) [--count N] [--extended]\n"
                 "                           [--csv] [--params FILE.ign | --base IMAGE]\n"
                 "  Shows the unit's live values after each reply; stops after N replies.\n"
                 "  The values are decoded against the unit's parameter set, read once before\n"
                 "  polling (model 0's defaults when it cannot be read), against the set built\n"
                 "  from FILE.ign as convert does, or against the image file IMAGE as it is.\n"},
+    {"diff",
+     "Usage: velmora-cli diff A B [--device PATH | --port N]\n"
+     "  Compares two parameter sets. A and B are each a parameter file (a name ending in\n"
+     "  .ign, built as convert builds it), an image file (any other name, taken byte for\n"
+     "  byte) or the word unit (read from the device as read does). One line per\n"
+     "  difference: every differing number of the parameter file in its order, as\n"
+     "  KEYWORD[i] A -> B, i counting the keyword's numbers from 0; then, when neither side\n"
+     "  is a parameter file, every other differing byte as BYTE[n] a -> b. EXT_MON is not\n"
+     "  compared. Exit status 0 equal, 1 different, 2 trouble.\n"},
     {"ports", "Usage: velmora-cli ports\n"
               "  Lists the serial ports, one a line: device, description, manufacturer, serial\n"
               "  number and USB vid:pid, separated by tabs, \"-\" for what is not known. Then\n"
@@ -73,6 +98,10 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
               "  A COM number stands for the device named by the environment variable\n"
               "  VELMORA_COMn, else by section PORTS of the settings file, else /dev/ttyS<n-1>.\n"},
 };
+
+// diff's word for the unit on the line, in place of a file name.
+constexpr std::string_view kUnitWord = "unit";
+constexpr int kDiffTrouble = 2;
 
 // The device options every command with a unit has.
 const std::set<std::string, std::less<>> kDeviceOptions{"--device", "--port"};
@@ -86,12 +115,14 @@ struct CommandOptions {
 const std::map<std::string, CommandOptions, std::less<>> kCommands{
     {"defaults", {{"--model", "-o"}, {}, 0}},
     {"convert", {{"-o", "--from", "--to", "--base"}, {}, 1}},
-    {"read", {{"--device", "--port", "-o", "--image"}, {}, 0}},
+    {"read", {{"--device", "--port", "-o", "--image"}, {"--no-history"}, 0}},
     {"verify", {{"--device", "--port", "--from", "--base"}, {}, 1}},
-    {"program", {{"--device", "--port", "--from", "--base"}, {}, 1}},
+    {"program", {{"--device", "--port", "--from", "--base"}, {"--no-history", "--backup"}, 1}},
     {"monitor",
      {{"--device", "--port", "--count", "--params", "--base"}, {"--extended", "--csv"}, 0}},
     {"ports", {{}, {}, 0}},
+    {"history", {{}, {}, 0}},
+    {"diff", {{"--device", "--port"}, {}, 2}},
 };
 
 struct Parsed {
@@ -195,7 +226,8 @@ std::optional<UsageError> parse(const std::vector<std::string> &args, Parsed &pa
         return std::nullopt;
     if (parsed.positionals.size() != options.positionals)
         return UsageError{options.positionals == 0 ? "unexpected argument " + parsed.positionals[0]
-                                                   : "one input file is needed"};
+                          : options.positionals == 1 ? "one input file is needed"
+                                                     : "two parameter sets are needed"};
     return std::nullopt;
 }
 
@@ -230,6 +262,10 @@ public:
             return program();
         if (c == "ports")
             return ports();
+        if (c == "history")
+            return history();
+        if (c == "diff")
+            return diff();
         return monitor();
     }
 
@@ -387,6 +423,7 @@ private:
             return code;
         if (!session.transact(&link::Link::MenuReadClick, m_err))
             return fail(session.failureText());
+        keep(files::HistoryKind::Read, image, session.now());
         if (const auto imagePath = m_parsed.value("--image")) {
             if (const int code = writeImage(*imagePath, image); code != kExitOk)
                 return code;
@@ -398,14 +435,68 @@ private:
 
     int program()
     {
-        return sendImage(&link::Link::MenuProgramClick,
-                         [this](UnitSession &session) { waitForSaving(session); });
+        const auto backup = [this](UnitSession &session) {
+            // As the unit holds it, without the passes of a Read: a set with values out of range
+            // is backed up as it is.
+            DeviceImage scratch;
+            if (!session.transact([&](link::Link &link) { link.readInto(scratch); }, m_err))
+                return fail(session.failureText());
+            std::string error;
+            if (!unitHistory().record(files::HistoryKind::Backup, scratch, session.now(), &error))
+                return fail(std::string(files::text::kBackupNotWritten.pick(m_parsed.language)) +
+                            ' ' + error);
+            return kExitOk;
+        };
+        return sendImage(
+            &link::Link::MenuProgramClick,
+            [this](UnitSession &session, const DeviceImage &programmed) {
+                // The entry is made once the verify pass matched, before the unit has saved.
+                keep(files::HistoryKind::Program, programmed, session.now());
+                waitForSaving(session);
+            },
+            m_parsed.flags.contains("--backup") ? backup : std::function<int(UnitSession &)>());
+    }
+
+    files::UnitHistory unitHistory() const { return files::UnitHistory(m_access.historyFolder); }
+
+    // A transaction that succeeded stands whether or not its history entry can be written.
+    void keep(files::HistoryKind kind, const DeviceImage &image,
+              std::chrono::system_clock::time_point now)
+    {
+        if (m_parsed.flags.contains("--no-history") || m_access.historyFolder.empty())
+            return;
+        std::string error;
+        if (!unitHistory().record(kind, image, now, &error)) {
+            m_err << files::text::kHistoryNotWritten.pick(m_parsed.language) << ' ' << error
+                  << '\n';
+            m_err.flush();
+        }
+    }
+
+    // Newest first; the time is local, as in the entry's name.
+    int history()
+    {
+        if (m_access.historyFolder.empty())
+            return kExitOk;
+        for (const files::HistoryEntry &entry : unitHistory().entries()) {
+            const std::time_t seconds = std::chrono::system_clock::to_time_t(entry.time);
+            std::tm local = {};
+            ::localtime_r(&seconds, &local);
+            char when[32];
+            std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+            m_out << when << '\t' << files::historyKindName(entry.kind) << '\t' << entry.identity
+                  << '\t' << entry.parameterFile.string() << '\n';
+        }
+        m_out.flush();
+        return kExitOk;
     }
 
     // Verify and Program: the image built from the input file, one transaction with the unit,
-    // and for Program the wait while the unit stores it.
+    // and for Program the wait while the unit stores it. `before` runs on the open line first
+    // and stops everything unless it gives kExitOk.
     int sendImage(void (link::Link::*command)(),
-                  const std::function<void(UnitSession &)> &afterwards = {})
+                  const std::function<void(UnitSession &, const DeviceImage &)> &afterwards = {},
+                  const std::function<int(UnitSession &)> &before = {})
     {
         int code = kExitOk;
         const auto path = device(code);
@@ -417,10 +508,14 @@ private:
         UnitSession session(built->image, m_parsed.language, m_access);
         if (!openSession(session, *path, code))
             return code;
+        if (before) {
+            if (const int code = before(session); code != kExitOk)
+                return code;
+        }
         if (!session.transact(command, m_err))
             return fail(session.failureText());
         if (afterwards)
-            afterwards(session);
+            afterwards(session, built->image);
         return kExitOk;
     }
 
@@ -462,6 +557,76 @@ private:
               << '\n';
         m_err.flush();
         image = defaultSet(0);
+    }
+
+    // One side of diff: nothing after a failure, whose exit code is left in `code`.
+    std::optional<DeviceImage> diffSide(const std::string &word,
+                                        std::optional<DeviceImage> &unitSet, int &code)
+    {
+        const auto trouble = [&](const std::string &text) {
+            m_err << text << '\n';
+            code = kDiffTrouble;
+            return std::nullopt;
+        };
+        if (word == kUnitWord) {
+            if (!unitSet) {
+                const auto path = device(code);
+                if (!path)
+                    return std::nullopt;
+                DeviceImage image;
+                UnitSession session(image, m_parsed.language, m_access);
+                if (!openSession(session, *path, code)) {
+                    code = kDiffTrouble;
+                    return std::nullopt;
+                }
+                if (!session.transact(&link::Link::MenuReadClick, m_err))
+                    return trouble(session.failureText());
+                unitSet = image;
+            }
+            return unitSet;
+        }
+        if (isParameterFileName(word)) {
+            const BuiltImage built = buildImage(word, FileKind::Parameters, std::nullopt);
+            if (!built)
+                return trouble(built.error->pick(m_parsed.language));
+            return built.image;
+        }
+        DeviceImage image;
+        const auto numbers = files::loadImageFile(word, image);
+        if (!numbers)
+            return trouble(text::kOpenFileError.pick(m_parsed.language));
+        if (*numbers < layout::kImageSize)
+            return trouble(text::kShortImageFile.pick(m_parsed.language));
+        return image;
+    }
+
+    // Exit status as diff(1) has it: 0 equal, 1 different, 2 trouble.
+    int diff()
+    {
+        int code = kExitOk;
+        std::optional<DeviceImage> unitSet;
+        std::array<DeviceImage, 2> sides;
+        for (std::size_t k = 0; k < sides.size(); ++k) {
+            const auto side = diffSide(m_parsed.positionals[k], unitSet, code);
+            if (!side)
+                return code;
+            sides[k] = *side;
+        }
+        // The bytes of a parameter file's set that the file does not hold are the defaults it
+        // was read over, so only two images compare byte by byte.
+        const bool images = !isParameterFileName(m_parsed.positionals[0]) &&
+                            !isParameterFileName(m_parsed.positionals[1]);
+        const auto found = files::differences(
+            sides[0], sides[1], images ? std::optional(files::ByteRange{}) : std::nullopt);
+        for (const files::Difference &d : found)
+            m_out << files::differenceLine(d) << '\n';
+        m_out.flush();
+        return found.empty() ? kExitOk : kExitFailure;
+    }
+
+    static bool isParameterFileName(const std::string &word)
+    {
+        return word != kUnitWord && word.ends_with(".ign");
     }
 
     int monitor()

@@ -8,6 +8,7 @@ namespace velmora::cli::text {
 
 using files::text::kFileVersionError;
 using files::text::kOpenFileError;
+using files::text::kShortImageFile;
 inline constexpr Triple kDataError{"Chyba naprogramovaných dat!", "Programmed data error!",
                                    "Abgelegte Daten Fehler!"};
 inline constexpr Triple kBlock{"blok", "block", "Block"};

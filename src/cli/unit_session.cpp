@@ -1,6 +1,7 @@
 #include "unit_session.h"
 
 #include "cli_texts.h"
+#include "files/unit_history.h"
 #include "link/frame.h"
 #include "link/qt_port_catalog.h"
 #include "link/qt_serial_port.h"
@@ -17,7 +18,8 @@ UnitAccess serialAccess()
                     return result;
                 return std::unique_ptr<link::SerialPort>(std::move(port));
             },
-            [] { return std::make_unique<SteadyTicks>(); }, link::systemPorts};
+            [] { return std::make_unique<SteadyTicks>(); }, link::systemPorts,
+            files::UnitHistory::defaultFolder()};
 }
 
 UnitSession::UnitSession(DeviceImage &image, std::uint8_t language, const UnitAccess &access,
@@ -45,7 +47,7 @@ void UnitSession::tick()
     m_link.tick();
 }
 
-bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
+bool UnitSession::transact(const std::function<void(link::Link &)> &start, std::ostream &progress)
 {
     const std::uint8_t language = m_view.language();
     auto report = [&] {
@@ -55,7 +57,7 @@ bool UnitSession::transact(void (link::Link::*start)(), std::ostream &progress)
         progress.flush();
     };
     m_view.forgetEnded();
-    (m_link.*start)();
+    start(m_link);
     link::TransferMode mode = m_link.transferMode();
     std::uint8_t command = m_link.commandByte();
     report();

@@ -7,6 +7,7 @@
 #include "tick_source.h"
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -30,16 +31,21 @@ struct OpenedPort {
 // Opens the named device.
 using PortOpener = std::function<OpenedPort(const std::string &device)>;
 
-// How the tool reaches a unit and what paces it, and which serial ports the machine has: the
-// serial ports, the system's list and the real 55 ms tick in the program, another line, a list
-// of their own and ticks by hand in tests.
+// How the tool reaches a unit and what paces it, which serial ports the machine has and where
+// the unit history goes: the serial ports, the system's list, the real 55 ms tick and the user's
+// history folder in the program, another line, a list of their own, ticks by hand and a
+// temporary folder in tests.
 struct UnitAccess {
     PortOpener openPort;
     std::function<std::unique_ptr<TickSource>()> makeTicks;
     link::PortLister listPorts; // none: no ports
+    // None: nothing is recorded and the listing is empty, so that no test writes into the
+    // user's own folder by leaving it out.
+    std::filesystem::path historyFolder;
 };
 
-// The serial devices through Qt Serial Port, on the steady 55 ms tick.
+// The serial devices through Qt Serial Port, on the steady 55 ms tick, and the history in the
+// user's folder.
 UnitAccess serialAccess();
 
 // The link to one unit, paced by its tick source.
@@ -55,7 +61,7 @@ public:
     void tick();
     // Ticks until the transaction started by `start` ends, writing one line to `progress` for
     // each block requested. True when the link reports it ended in success.
-    bool transact(void (link::Link::*start)(), std::ostream &progress);
+    bool transact(const std::function<void(link::Link &)> &start, std::ostream &progress);
     // The text that tells why the last transaction failed.
     std::string failureText() const;
     // True once the line has failed under the session; the tool does not open it again.

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace velmora::files {
 
@@ -23,6 +24,21 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::size_t kKeywordWidth = 12;
 
 // ---- Writing ------------------------------------------------------------------------------
+
+// The numbers the file holds for a field's points: a flag as 0 or 1, the shown value printed
+// unsigned, or the one signed field as it is.
+long flagValue(const DeviceImage &image, Field field, std::size_t index)
+{
+    return image[fieldDef(field).offset + index] != 0 ? 1 : 0;
+}
+long unsignedValue(const DeviceImage &image, Field field, std::size_t index)
+{
+    return static_cast<unsigned>(shownValue(image, field, index));
+}
+long signedValue(const DeviceImage &image, Field field, std::size_t index)
+{
+    return shownValue(image, field, index);
+}
 
 class TextWriter {
 public:
@@ -39,12 +55,15 @@ public:
             m_out.append(width - keyword.size(), ' ');
     }
     void keyNumber(unsigned value) { padded(value, 3); }
-    void number(unsigned value) { padded(value, 5); }
-    void signedNumber(int value) { padded(value, 5); }
     void values(Field field)
     {
         for (std::size_t i = 0; i < fieldDef(field).count; ++i)
-            number(static_cast<unsigned>(shownValue(m_image, field, i)));
+            padded(unsignedValue(m_image, field, i), 5);
+    }
+    void signedValues(Field field)
+    {
+        for (std::size_t i = 0; i < fieldDef(field).count; ++i)
+            padded(signedValue(m_image, field, i), 5);
     }
     // One map row to a line, so that the file shows the map as the table users know; every row
     // ends with the indent of a continuation line, the last one included.
@@ -52,13 +71,16 @@ public:
     {
         const std::size_t count = fieldDef(field).count;
         for (std::size_t i = 0; i < count; ++i) {
-            number(static_cast<unsigned>(shownValue(m_image, field, i)));
+            padded(unsignedValue(m_image, field, i), 5);
             if ((i + 1) % layout::kMapSide == 0) {
                 lineEnd();
                 m_out.append(kKeywordWidth, ' ');
             }
         }
     }
+    // A byte the file holds only as 0 or 1, in six characters with no blank after.
+    void flag(Field field) { text(flagValue(m_image, field, 0) != 0 ? "     1" : "     0"); }
+    void extendedMonitor(bool ticked) { text(ticked ? "    1" : "    0"); }
 
     std::string take() { return std::move(m_out); }
 
@@ -78,6 +100,43 @@ private:
 
     const DeviceImage &m_image;
     std::string m_out;
+};
+
+// The same walk as TextWriter, keeping the values instead of the text: what the file holds
+// under which keyword, and the byte each value comes from.
+class ValueLister {
+public:
+    explicit ValueLister(const DeviceImage &image) : m_image(image) {}
+
+    void text(std::string_view) {}
+    void lineEnd() {}
+    void keywordLine(std::string_view keyword, std::size_t = kKeywordWidth)
+    {
+        m_keyword = keyword;
+        m_index = 0;
+    }
+    void keyNumber(unsigned) {}
+    void values(Field field) { add(field, &unsignedValue, true); }
+    void signedValues(Field field) { add(field, &signedValue, true); }
+    void mapRows(Field field) { values(field); }
+    void flag(Field field) { add(field, &flagValue, false); }
+    void extendedMonitor(bool) {}
+
+    std::vector<FileValue> take() { return std::move(m_values); }
+
+private:
+    void add(Field field, long (*value)(const DeviceImage &, Field, std::size_t), bool whole)
+    {
+        const FieldDef &def = fieldDef(field);
+        for (std::size_t i = 0; i < def.count; ++i)
+            m_values.push_back(
+                {m_keyword, m_index++, value(m_image, field, i), def.offset + i, whole});
+    }
+
+    const DeviceImage &m_image;
+    std::string_view m_keyword;
+    std::size_t m_index = 0;
+    std::vector<FileValue> m_values;
 };
 
 struct MapLines {
@@ -291,12 +350,9 @@ ParameterReadResult readParameters(Next next, DeviceImage &image, bool &extended
     return result;
 }
 
-} // namespace
-
-std::string writeParameterText(const DeviceImage &image, bool extendedMonitor)
+template <typename Out> void writeParameters(Out &w, bool extendedMonitor)
 {
     using namespace layout;
-    TextWriter w(image);
 
     w.text(kKey);
     w.text("  ");
@@ -309,7 +365,7 @@ std::string writeParameterText(const DeviceImage &image, bool extendedMonitor)
 
     w.keywordLine("RPM", kKeywordWidth + 1);
     w.values(Field::RpmPulses);
-    w.signedNumber(shownValue(image, Field::RpmCorrection));
+    w.signedValues(Field::RpmCorrection);
     w.keywordLine("LIMITER2");
     w.values(Field::Limiter2);
     w.keywordLine("PILOT_LIGHT");
@@ -320,7 +376,7 @@ std::string writeParameterText(const DeviceImage &image, bool extendedMonitor)
     w.keywordLine("BIKE");
     w.values(Field::Bike);
     w.keywordLine(kExtMon);
-    w.text(extendedMonitor ? "    1" : "    0");
+    w.extendedMonitor(extendedMonitor);
     w.keywordLine("BLOK_ENABLE");
     w.values(Field::BlokEnable);
     w.keywordLine("IAP_TO_TPS");
@@ -360,7 +416,7 @@ std::string writeParameterText(const DeviceImage &image, bool extendedMonitor)
 
     // These two keywords stand unpadded; their values bring their own leading blank instead.
     w.keywordLine("PRIV_ENABLE", 0);
-    w.text(image[kPrivEnable] != 0 ? "     1" : "     0");
+    w.flag(Field::PrivEnable);
     w.keywordLine("PRIV_HYSTER", 0);
     w.text(" ");
     w.values(Field::PrivHyster);
@@ -376,6 +432,21 @@ std::string writeParameterText(const DeviceImage &image, bool extendedMonitor)
     w.values(Field::TuningRpm);
     w.values(Field::TuningTps);
     w.values(Field::TuningTime);
+}
+
+} // namespace
+
+std::string writeParameterText(const DeviceImage &image, bool extendedMonitor)
+{
+    TextWriter w(image);
+    writeParameters(w, extendedMonitor);
+    return w.take();
+}
+
+std::vector<FileValue> parameterValues(const DeviceImage &image)
+{
+    ValueLister w(image);
+    writeParameters(w, false);
     return w.take();
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::files {
 
@@ -16,6 +17,22 @@ namespace velmora::files {
 // The 67 lines of the file with CR LF line ends and none after the last line. The layout is
 // fixed down to the blank so that files compare equal across versions of the program.
 std::string writeParameterText(const DeviceImage &image, bool extendedMonitor);
+
+// One number of the written file: the keyword it stands under, its place among that keyword's
+// numbers counted from 0 in file order (CHOKE has eight, JET_TP a hundred, row after row), the
+// number as the file holds it (signed where the file writes it signed), and the image byte it
+// comes from. `whole` is false for a byte the file holds only as 0 or 1 (PRIV_ENABLE).
+struct FileValue {
+    std::string_view keyword;
+    std::size_t index = 0;
+    long value = 0;
+    std::size_t offset = 0;
+    bool whole = true;
+};
+
+// Every number of the file written from `image`, in file order, EXT_MON left out. The text
+// above is written by the same walk, so the two never disagree.
+std::vector<FileValue> parameterValues(const DeviceImage &image);
 
 struct ParameterReadResult {
     bool accepted = false;               // the text carried the key with format number 43

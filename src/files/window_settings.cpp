@@ -18,6 +18,18 @@ constexpr const char *kIniDir = "IniDir";
 constexpr const char *kPage = "PageControl1->ActivePageIndex";
 constexpr const char *kMaximized = "Maximized"; // after the others, and only when it is 1
 
+// Keys after the fifteen that are written only while they differ from their default.
+struct OptionalKey {
+    const char *key;
+    bool WindowSettings::*value;
+    bool byDefault;
+};
+constexpr OptionalKey kOptionalKeys[] = {
+    {kMaximized, &WindowSettings::maximized, false},
+    {"KeepUnitHistory", &WindowSettings::keepHistory, true},
+    {"BackupBeforeProgramming", &WindowSettings::backupBeforeProgram, false},
+};
+
 struct BoxKey {
     const char *key;
     bool WindowSettings::*box;
@@ -52,8 +64,9 @@ void readWindowSettings(const SettingsFile &file, WindowSettings &s)
     for (const BoxKey &b : kBoxes)
         if (auto v = number(b.key))
             s.*b.box = *v != 0;
-    if (auto v = number(kMaximized))
-        s.maximized = *v != 0;
+    for (const OptionalKey &k : kOptionalKeys)
+        if (auto v = number(k.key))
+            s.*k.value = *v != 0;
 }
 
 void writeWindowSettings(SettingsFile &file, const WindowSettings &s)
@@ -72,10 +85,12 @@ void writeWindowSettings(SettingsFile &file, const WindowSettings &s)
     put(kPage, s.page);
     for (const BoxKey &b : kBoxes)
         put(b.key, s.*b.box ? 1 : 0);
-    // Taken out first, so that the key follows the fifteen wherever an older file had it.
-    file.remove(kWindowSection, kMaximized);
-    if (s.maximized)
-        put(kMaximized, 1);
+    // Taken out first, so that the keys follow the fifteen wherever an older file had them.
+    for (const OptionalKey &k : kOptionalKeys)
+        file.remove(kWindowSection, k.key);
+    for (const OptionalKey &k : kOptionalKeys)
+        if (s.*k.value != k.byDefault)
+            put(k.key, s.*k.value ? 1 : 0);
 }
 
 std::filesystem::path parameterImagePath(const std::filesystem::path &settingsPath)

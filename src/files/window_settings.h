@@ -28,6 +28,10 @@ struct WindowSettings {
     bool servoAll = false;
     // Closed maximised; the four geometry values are then those of the normal window.
     bool maximized = false;
+    // Successful Reads and Programs are kept in the unit history.
+    bool keepHistory = true;
+    // F9 and the Program button first back up what the unit holds.
+    bool backupBeforeProgram = false;
 };
 
 inline constexpr const char *kWindowSection = "FORM_HLAV";
@@ -36,7 +40,9 @@ inline constexpr const char *kWindowSection = "FORM_HLAV";
 // not a number counts as missing. Port and language keep their low 8 bits.
 void readWindowSettings(const SettingsFile &file, WindowSettings &settings);
 // Writes the fifteen keys in their order, then Maximized=1 for a maximised window only; a normal
-// window leaves no Maximized key. Keys and sections it does not know stay as they are.
+// window leaves no Maximized key. The two history switches follow the same way, each only while
+// it differs from its default, so that a file of the defaults holds the fifteen keys alone. Keys
+// and sections it does not know stay as they are.
 void writeWindowSettings(SettingsFile &file, const WindowSettings &settings);
 
 // The files kept beside the settings file.

@@ -2,11 +2,17 @@
 
 #include "printing.h"
 
+#include "model/triple.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
+
+#include <utility>
+#include <vector>
 
 namespace velmora::ui {
 
@@ -131,6 +137,55 @@ std::optional<PortAssignments> MessageBoxDialogs::setUpPorts(QWidget *parent,
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.assignments();
+}
+
+std::optional<HistoryChoice> MessageBoxDialogs::chooseFromHistory(QWidget *parent,
+                                                                  const HistoryRequest &request)
+{
+    HistoryDialog dialog(request, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
+}
+
+} // namespace velmora::ui
+
+namespace velmora::ui {
+
+namespace {
+// Triples read Czech, English, German.
+constexpr Triple kCompareQuestion{"S čím porovnat sadu parametrů okna?",
+                                  "What shall the window's parameter set be compared with?",
+                                  "Womit soll der Parametersatz des Fensters verglichen werden?"};
+constexpr Triple kCompareFile{"&Soubor...", "A &file...", "&Datei..."};
+constexpr Triple kCompareUnit{"&Jednotka", "The &unit", "&Zündbox"};
+constexpr Triple kCompareNewest{"&Poslední záznam historie jednotky",
+                                "The unit's &newest history entry",
+                                "&Neuester Verlaufseintrag der Zündbox"};
+constexpr Triple kCompareCancel{"Storno", "Cancel", "Abbrechen"};
+} // namespace
+
+std::optional<CompareWith> MessageBoxDialogs::chooseComparison(QWidget *parent,
+                                                               std::uint8_t language)
+{
+    QMessageBox box(QMessageBox::Question, boxTitle(),
+                    QString::fromUtf8(kCompareQuestion.pick(language)), QMessageBox::NoButton,
+                    parent);
+    const std::pair<const Triple &, CompareWith> choices[] = {
+        {kCompareFile, CompareWith::File},
+        {kCompareUnit, CompareWith::Unit},
+        {kCompareNewest, CompareWith::NewestEntry}};
+    std::vector<std::pair<QAbstractButton *, CompareWith>> buttons;
+    for (const auto &[caption, choice] : choices)
+        buttons.emplace_back(
+            box.addButton(QString::fromUtf8(caption.pick(language)), QMessageBox::AcceptRole),
+            choice);
+    box.addButton(QString::fromUtf8(kCompareCancel.pick(language)), QMessageBox::RejectRole);
+    box.exec();
+    for (const auto &[button, choice] : buttons)
+        if (box.clickedButton() == button)
+            return choice;
+    return std::nullopt;
 }
 
 } // namespace velmora::ui

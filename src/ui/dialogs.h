@@ -1,10 +1,12 @@
 #pragma once
 
+#include "history_dialog.h"
 #include "port_setup_dialog.h"
 
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 class QFileDialog;
@@ -16,6 +18,10 @@ namespace velmora::ui {
 // It is not the application's display name, which the X11 platform would append to every
 // window title.
 QString boxTitle();
+
+// The set "Compare..." sets against the window's: a parameter or image file, the unit, or the
+// newest history entry of the unit the window's identity block names.
+enum class CompareWith { File, Unit, NewestEntry };
 
 // Every modal box the window opens goes through here, so tests can answer without a real dialog.
 class Dialogs {
@@ -42,6 +48,12 @@ public:
     // The port setup, starting from `setup`: the assignments the user confirmed, none when they
     // cancelled.
     virtual std::optional<PortAssignments> setUpPorts(QWidget *parent, const PortSetup &setup) = 0;
+    // The unit history: the entry the user picked and what to do with it, none when they closed
+    // the list.
+    virtual std::optional<HistoryChoice> chooseFromHistory(QWidget *parent,
+                                                           const HistoryRequest &request) = 0;
+    // What to compare the window's set with; none when the user cancels.
+    virtual std::optional<CompareWith> chooseComparison(QWidget *parent, std::uint8_t language) = 0;
 };
 
 // Shows nothing and declines every question: for tools that drive the window unattended.
@@ -55,6 +67,14 @@ public:
     QString printPicture(QWidget *, const QImage &) override { return {}; }
     void openDocument(const QString &) override {}
     std::optional<PortAssignments> setUpPorts(QWidget *, const PortSetup &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<HistoryChoice> chooseFromHistory(QWidget *, const HistoryRequest &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<CompareWith> chooseComparison(QWidget *, std::uint8_t) override
     {
         return std::nullopt;
     }
@@ -77,6 +97,9 @@ public:
     QString printPicture(QWidget *parent, const QImage &picture) override;
     void openDocument(const QString &path) override;
     std::optional<PortAssignments> setUpPorts(QWidget *parent, const PortSetup &setup) override;
+    std::optional<HistoryChoice> chooseFromHistory(QWidget *parent,
+                                                   const HistoryRequest &request) override;
+    std::optional<CompareWith> chooseComparison(QWidget *parent, std::uint8_t language) override;
 };
 
 } // namespace velmora::ui

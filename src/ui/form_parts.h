@@ -7,9 +7,11 @@
 #include <QAction>
 #include <QColor>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
+#include <QTableWidget>
 #include <QWidget>
 
 namespace velmora::ui::form {
@@ -71,6 +73,20 @@ inline ArrowButtons *spinButton(QWidget *parent, const QString &name)
     auto *s = make<ArrowButtons>(parent, name);
     s->setFixedSize(15, 22);
     return s;
+}
+
+// A list of rows to pick one from: whole rows selected, nothing edited in place.
+inline QTableWidget *listTable(QWidget *parent, const QString &name, const QStringList &columns)
+{
+    auto *t = make<QTableWidget>(parent, name);
+    t->setColumnCount(static_cast<int>(columns.size()));
+    t->setHorizontalHeaderLabels(columns);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->verticalHeader()->hide();
+    t->horizontalHeader()->setStretchLastSection(true);
+    return t;
 }
 
 inline QColor desktopColour()

@@ -57,19 +57,6 @@ QStringList heads(std::span<const Triple> triples, std::uint8_t language)
     return list;
 }
 
-QTableWidget *table(QWidget *parent, const QString &name, const QStringList &columns)
-{
-    auto *t = form::make<QTableWidget>(parent, name);
-    t->setColumnCount(static_cast<int>(columns.size()));
-    t->setHorizontalHeaderLabels(columns);
-    t->setSelectionBehavior(QAbstractItemView::SelectRows);
-    t->setSelectionMode(QAbstractItemView::SingleSelection);
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->verticalHeader()->hide();
-    t->horizontalHeader()->setStretchLastSection(true);
-    return t;
-}
-
 void setCell(QTableWidget *t, int row, int column, const std::string &text)
 {
     t->setItem(row, column,
@@ -86,8 +73,8 @@ PortSetupDialog::PortSetupDialog(PortSetup setup, QWidget *parent)
     setObjectName(QStringLiteral("PortSetupDialog"));
     setWindowTitle(text(kCaption));
 
-    m_ports = table(this, QStringLiteral("TablePorts"), heads(kPortHeads, language));
-    m_coms = table(this, QStringLiteral("TableComs"), heads(kComHeads, language));
+    m_ports = form::listTable(this, QStringLiteral("TablePorts"), heads(kPortHeads, language));
+    m_coms = form::listTable(this, QStringLiteral("TableComs"), heads(kComHeads, language));
     // A stable device name is long; it gets the room, not the one-word state.
     m_coms->horizontalHeader()->setStretchLastSection(false);
     m_coms->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);

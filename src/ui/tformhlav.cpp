@@ -331,6 +331,8 @@ files::WindowSettings TFormHlav::windowSettings() const
     s.page = m_pages->currentIndex();
     for (const auto &[member, box] : keptBoxes())
         s.*member = box->isChecked();
+    s.keepHistory = m_keepHistory->isChecked();
+    s.backupBeforeProgram = m_backupFirst->isChecked();
     return s;
 }
 
@@ -357,6 +359,8 @@ void TFormHlav::loadSettings()
         m_pages->setCurrentIndex(static_cast<int>(s.page));
     for (const auto &[member, box] : keptBoxes())
         box->setChecked(s.*member);
+    m_keepHistory->setChecked(s.keepHistory);
+    m_backupFirst->setChecked(s.backupBeforeProgram);
 }
 
 void TFormHlav::saveSettings()
@@ -647,7 +651,14 @@ void TFormHlav::consistencyPass()
 
 void TFormHlav::setMessage(const std::string &text, bool error, bool show)
 {
-    m_hlaseni->setText(QString::fromStdString(text));
+    // A transaction that starts shows the line anew; until then the note stays under the text
+    // the link keeps updating.
+    if (show)
+        m_messageNote.clear();
+    QString line = QString::fromStdString(text);
+    if (!m_messageNote.isEmpty())
+        line += QLatin1Char('\n') + m_messageNote;
+    m_hlaseni->setText(line);
     setBackground(m_hlaseni, error ? QColor(Qt::red) : buttonFace());
     if (show)
         m_hlaseni->show();
@@ -662,6 +673,7 @@ void TFormHlav::setGauge(int progress, bool show)
 
 void TFormHlav::hideMessageLine()
 {
+    m_messageNote.clear();
     m_hlaseni->hide();
     m_gaugeProgram->hide();
 }
@@ -828,24 +840,31 @@ void TFormHlav::MenuNewClick()
 void TFormHlav::MenuOpenClick()
 {
     const QString path = m_dialogs.openFileName(this, rememberedPath());
-    if (!path.isEmpty()) {
-        bool extended = m_extMonitor->isChecked();
-        const std::optional<bool> accepted =
-            files::loadParameterFile(path.toStdString(), m_image, extended);
-        if (!accepted) {
-            m_dialogs.inform(this, pick(text::kOpenFileError, m_held.language));
-        } else if (!*accepted) {
-            m_dialogs.inform(this, pick(text::kFileVersionError, m_held.language));
-        } else {
-            m_extMonitor->setChecked(extended);
-            applyModelConstants(m_image);
-            afterChangeStep(&text::kStepOpen);
-            m_file2->setText(path);
-            m_persistence.setLastPath(path.toStdString());
-        }
-    }
+    if (!path.isEmpty())
+        openParameterFile(path);
     m_hlaseni->hide();
     m_gaugeProgram->hide();
+}
+
+bool TFormHlav::openParameterFile(const QString &path)
+{
+    bool extended = m_extMonitor->isChecked();
+    const std::optional<bool> accepted =
+        files::loadParameterFile(path.toStdString(), m_image, extended);
+    if (!accepted) {
+        m_dialogs.inform(this, pick(text::kOpenFileError, m_held.language));
+        return false;
+    }
+    if (!*accepted) {
+        m_dialogs.inform(this, pick(text::kFileVersionError, m_held.language));
+        return false;
+    }
+    m_extMonitor->setChecked(extended);
+    applyModelConstants(m_image);
+    afterChangeStep(&text::kStepOpen);
+    m_file2->setText(path);
+    m_persistence.setLastPath(path.toStdString());
+    return true;
 }
 
 void TFormHlav::MenuSaveClick()
@@ -927,6 +946,9 @@ void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
     m_link->tick();
+    // Out here rather than where the backup ended: the link is through with its reply.
+    if (std::exchange(m_programAfterBackup, false))
+        startProgram();
     // What the link wrote in its tick, blocks read from the unit or a tuning write's cell, is
     // not an edit: no step takes it back.
     m_settled = m_image;
@@ -935,7 +957,7 @@ void TFormHlav::Timer1Timer()
 
 void TFormHlav::MenuReadClick()
 {
-    m_link->MenuReadClick();
+    startRecorded(files::HistoryKind::Read, [this] { m_link->MenuReadClick(); });
 }
 
 void TFormHlav::MenuVerifyClick()
@@ -946,7 +968,16 @@ void TFormHlav::MenuVerifyClick()
 
 void TFormHlav::MenuProgramClick()
 {
-    m_link->MenuProgramClick();
+    m_programAfterBackup = false;
+    if (m_backupFirst->isChecked())
+        startRecorded(files::HistoryKind::Backup, [this] { m_link->readInto(m_backup); });
+    else
+        startProgram();
+}
+
+void TFormHlav::startProgram()
+{
+    startRecorded(files::HistoryKind::Program, [this] { m_link->MenuProgramClick(); });
     recordStep(nullptr, m_image);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/persistence.h"
+#include "files/unit_history.h"
 #include "grid.h"
 #include "link/link.h"
 #include "link/port_catalog.h"
@@ -41,6 +42,7 @@ class QTimer;
 namespace velmora::ui {
 
 class ArrowButtons;
+class CompareWindow;
 class Dialogs;
 class Gauge;
 class MouseUpCheckBox;
@@ -62,6 +64,9 @@ struct WindowOptions {
     // The folders holding the HTML manual, one subfolder per language (`en/index.html`). None:
     // the installed manual beside the program and the one of the build tree it came from.
     std::optional<QStringList> manualFolders;
+    // Where the unit history is kept. None: nothing is recorded and the list is empty, so that a
+    // test that leaves it out writes nothing into the user's folder.
+    std::filesystem::path historyFolder;
 };
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
@@ -164,6 +169,33 @@ public:
     void MenuVerifyClick();
     void MenuProgramClick();
 
+    // "Compare...": the window's set against another, in the compare window; the window's image
+    // stays as it is. A file or a history entry can then be loaded into the window; the unit is
+    // read into a scratch image.
+    void MenuCompareClick();
+    void compareWithFile(const QString &path);
+    void compareWithUnit();
+    void compareWithHistoryEntry(const files::HistoryEntry &entry);
+    // The newest history entry of the unit whose identity the window's image holds: what a
+    // Program will change in it.
+    void compareWithNewestEntry();
+    // Open's work once a path is chosen; false when the file was refused (and the user told).
+    bool openParameterFile(const QString &path);
+    // Bytes 100..599 of `image` into the window, then the after-change step; `name` goes to
+    // LabelFile2.
+    void loadParameterSet(const DeviceImage &image, const QString &name);
+
+    // The unit history: successful Reads and Programs started by the user are kept while "Keep
+    // unit history" is ticked; with "Back up the unit before programming" ticked, F9 and the
+    // Program button first read the unit's set as it is into the history and program only once
+    // that is kept.
+    void transactionEnded(link::Transaction transaction, link::Outcome outcome) override;
+    void MenuUnitHistoryClick();
+    // Bytes 100..599 of the entry's image file, then the after-change step; false, and the
+    // window untouched, when the file cannot be read whole.
+    bool loadHistoryEntry(const files::HistoryEntry &entry);
+    files::UnitHistory unitHistory() const { return files::UnitHistory(m_options.historyFolder); }
+
     // Curves and maps, one step at a time.
     void CurveMinusClick();
     void CurvePlusClick();
@@ -246,6 +278,22 @@ private:
     link::PortList presentPorts() const;
     // After the link's part of a tick: a lost line is closed, a closed one tried again.
     void watchPort();
+    // The window's set after the consistency pass, as a Program would send it, on a copy: a
+    // comparison leaves the window's image as it is.
+    DeviceImage settledSet() const;
+    // Shows `other` against the window's set; `load` loads it, none where it cannot be loaded.
+    void showComparison(const DeviceImage &other, bool bytes, const QString &name,
+                        std::function<void()> load);
+    // An image file of all 600 numbers, or none with the user told why.
+    std::optional<DeviceImage> loadWholeImage(const QString &path);
+    // The end of a transaction, for the compare read of the unit.
+    void compareReadEnded(link::Transaction transaction, link::Outcome outcome);
+
+    // Starts a transaction of the user's; its success is recorded as `kind` when it ends.
+    void startRecorded(files::HistoryKind kind, const std::function<void()> &start);
+    void startProgram();
+    // Records the set; nullopt on success, the path that failed otherwise.
+    std::optional<std::string> record(files::HistoryKind kind, const DeviceImage &image) const;
 
     // What the parameter set went through since it last settled, as one undo step.
     void recordStep(const Triple *cause, const DeviceImage &edited);
@@ -283,6 +331,12 @@ private:
     // The parameter set as the last step, Read or tuning write left it: what the next step
     // started from.
     DeviceImage m_settled;
+    // What the running transaction of the user's is recorded as once it succeeds.
+    std::optional<files::HistoryKind> m_recordAs;
+    DeviceImage m_backup;              // the unit's set as the backup read brings it in
+    bool m_programAfterBackup = false; // started by the tick whose reply completed the backup
+    QAction *m_keepHistory = nullptr;
+    QAction *m_backupFirst = nullptr;
 
     // Controls the steps touch on every event.
     QTabWidget *m_pages = nullptr;
@@ -304,6 +358,7 @@ private:
     QLabel *m_priveraMer = nullptr;
     QLabel *m_pocetProgramovani = nullptr;
     QLabel *m_hlaseni = nullptr;
+    QString m_messageNote; // a line under the transaction's text, such as a history failure
     Gauge *m_gaugeProgram = nullptr;
     QLabel *m_file2 = nullptr;
     std::array<QLabel *, 3> m_verze{};
@@ -322,6 +377,11 @@ private:
     Gauge *m_gaugeRpm = nullptr, *m_gaugeTps = nullptr, *m_gaugeLambda = nullptr;
     Gauge *m_gaugeVoda = nullptr, *m_gaugeDuty = nullptr;
     link::Marking m_marks{};
+
+    CompareWindow *m_compare = nullptr;
+    std::unique_ptr<DeviceImage> m_unitSet; // where a compare reads the unit into
+    bool m_comparingUnit = false;           // the scratch read running is the compare's
+    std::function<void()> m_loadOther;
 };
 
 } // namespace velmora::ui

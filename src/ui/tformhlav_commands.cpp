@@ -1,6 +1,7 @@
 // Printing, About and Help.
 #include "tformhlav.h"
 
+#include "compare_window.h"
 #include "dialogs.h"
 #include "elided_path.h"
 #include "gauge.h"
@@ -73,6 +74,8 @@ void TFormHlav::setLanguage(std::uint8_t language)
     applyLanguage(this, language);
     tpModeDisplay();
     updateEditItems();
+    if (m_compare)
+        m_compare->setLanguage(language);
 }
 
 void TFormHlav::updateEditItems()

@@ -128,12 +128,27 @@ void TFormHlav::buildMenus()
                 [this, mode] { MenuTpNormalClick(mode); });
     }
 
-    addMenu("MenuTools", "Tools", nullptr,
-            {{"MenuToolsMinus", "Minus ", QKeySequence(Qt::Key_F4), nullptr,
-              &TFormHlav::MenuToolsMinusClick},
-             {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr,
-              &TFormHlav::MenuToolsPlusClick}},
-            false);
+    QMenu *tools = addMenu("MenuTools", "Tools", nullptr,
+                           {{"MenuToolsMinus", "Minus ", QKeySequence(Qt::Key_F4), nullptr,
+                             &TFormHlav::MenuToolsMinusClick},
+                            {"MenuToolsPlus", "Plus", QKeySequence(Qt::Key_F5), nullptr,
+                             &TFormHlav::MenuToolsPlusClick}},
+                           false);
+    // The safety net after the specified items; the language tables give the captions.
+    tools->addSeparator();
+    QAction *compare = tools->addAction(QStringLiteral("Compare..."));
+    compare->setObjectName(QStringLiteral("MenuCompare"));
+    connect(compare, &QAction::triggered, this, &TFormHlav::MenuCompareClick);
+    QAction *history = tools->addAction(QStringLiteral("Unit history..."));
+    history->setObjectName(QStringLiteral("MenuUnitHistory"));
+    connect(history, &QAction::triggered, this, &TFormHlav::MenuUnitHistoryClick);
+    m_keepHistory = tools->addAction(QStringLiteral("Keep unit history"));
+    m_keepHistory->setObjectName(QStringLiteral("MenuKeepHistory"));
+    m_keepHistory->setCheckable(true);
+    m_keepHistory->setChecked(true);
+    m_backupFirst = tools->addAction(QStringLiteral("Back up the unit before programming"));
+    m_backupFirst->setObjectName(QStringLiteral("MenuBackupFirst"));
+    m_backupFirst->setCheckable(true);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",

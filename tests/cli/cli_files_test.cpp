@@ -222,7 +222,8 @@ TEST_F(CliFilesTest, UsageErrorsExitWithTwo)
 
 TEST_F(CliFilesTest, HelpOfEveryCommandGoesToStandardOutput)
 {
-    for (const char *command : {"defaults", "convert", "read", "verify", "program", "monitor"}) {
+    for (const char *command :
+         {"defaults", "convert", "read", "verify", "program", "monitor", "diff"}) {
         const auto run = runTool({command, "--help"});
         EXPECT_EQ(run.code, 0) << command;
         EXPECT_EQ(run.out.rfind(std::string("Usage: velmora-cli ") + command, 0), 0u) << command;

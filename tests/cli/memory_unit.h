@@ -55,6 +55,7 @@ public:
     {
         return {[this](const std::string &device) { return open(device); },
                 [this] { return std::make_unique<Ticks>(*this); },
+                {},
                 {}};
     }
 

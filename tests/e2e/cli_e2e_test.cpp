@@ -6,6 +6,7 @@
 
 #include "files/image_file.h"
 #include "files/parameter_file.h"
+#include "files/unit_history.h"
 #include "link/frame.h"
 #include "model/image_layout.h"
 #include "model/parameter_set.h"
@@ -30,11 +31,13 @@ protected:
         : unit(std::make_unique<sim::PtyUnit>(sim::BlockStore{}, sim::FaultPlan{.pace = false}))
     {}
 
-    // One run of the program, waited for up to a deadline.
+    // One run of the program, waited for up to a deadline. The unit history goes into the
+    // test's folder, never the user's.
     velmora::test::CliRun
     tool(const QStringList &args,
-         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment())
     {
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), path("data"));
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VELMORA_CLI_PATH), args);
@@ -51,6 +54,17 @@ protected:
         return run;
     }
     QString device() const { return QString::fromStdString(unit->slavePath()); }
+    files::UnitHistory history() const
+    {
+        return files::UnitHistory(folder.path() / "data" / "velmora" / "history");
+    }
+    std::size_t writeRequests() const
+    {
+        std::size_t n = 0;
+        for (std::size_t block = 0; block < layout::kBlockCount; ++block)
+            n += unit->counters().perCommand[block];
+        return n;
+    }
     QString path(const char *name) const
     {
         return QString::fromStdString((folder.path() / name).string());
@@ -145,4 +159,58 @@ TEST_F(CliEndToEndTest, MonitorThroughAPortNumberKeepsTheTick)
     EXPECT_GE(span / static_cast<long>(log.size() - 1), std::chrono::milliseconds(50))
         << log.size() << " requests in "
         << std::chrono::duration_cast<std::chrono::milliseconds>(span).count() << " ms";
+}
+
+TEST_F(CliEndToEndTest, ReadAndProgramAreKeptInTheHistoryFailuresAreNot)
+{
+    const QString dev = device();
+    const auto read = tool({QStringLiteral("read"), QStringLiteral("--device"), dev,
+                            QStringLiteral("-o"), path("unit.ign")});
+    ASSERT_EQ(read.code, 0) << read.err;
+    auto entries = history().entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, files::HistoryKind::Read);
+    EXPECT_EQ(velmora::test::fileText(entries[0].parameterFile),
+              velmora::test::fileText(path("unit.ign").toStdString()));
+
+    ASSERT_EQ(
+        tool({QStringLiteral("program"), QStringLiteral("--device"), dev, path("unit.ign")}).code,
+        0);
+    ASSERT_EQ(tool({QStringLiteral("read"), QStringLiteral("--no-history"),
+                    QStringLiteral("--device"), dev})
+                  .code,
+              0);
+    entries = history().entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].kind, files::HistoryKind::Program);
+    DeviceImage programmed;
+    ASSERT_EQ(files::loadImageFile(entries[0].imageFile, programmed), layout::kImageSize);
+    EXPECT_EQ(programmed, unit->image());
+
+    const auto listed = tool({QStringLiteral("history")});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    std::istringstream lines(listed.out);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);)
+        rows.push_back(line);
+    ASSERT_EQ(rows.size(), 2u) << listed.out;
+    EXPECT_NE(
+        rows[0].find("\tprogram\tVSU07 14. 3.2024 09:30\t" + entries[0].parameterFile.string()),
+        std::string::npos)
+        << rows[0];
+    EXPECT_NE(rows[1].find("\tread\t"), std::string::npos) << rows[1];
+
+    // A unit that forbids reading: the Read fails and the backup before a Program stops it
+    // before any block is sent.
+    sim::IdentityBlock refusing;
+    refusing.readPermission = 0;
+    unit->setIdentity(refusing);
+    EXPECT_EQ(tool({QStringLiteral("read"), QStringLiteral("--device"), dev}).code, 1);
+    const std::size_t writes = writeRequests();
+    const auto backup = tool({QStringLiteral("program"), QStringLiteral("--backup"),
+                              QStringLiteral("--device"), dev, path("unit.ign")});
+    EXPECT_EQ(backup.code, 1);
+    EXPECT_NE(backup.err.find("No Reading!\n"), std::string::npos) << backup.err;
+    EXPECT_EQ(writeRequests(), writes);
+    EXPECT_EQ(history().entries().size(), 2u);
 }

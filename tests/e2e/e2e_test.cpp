@@ -2,6 +2,8 @@
 // paced by the real 55 ms timer.
 #include "../ui/window_fixture.h"
 
+#include "files/image_file.h"
+#include "files/unit_history.h"
 #include "sim/pty_unit.h"
 #include "ui/gauge.h"
 
@@ -213,4 +215,51 @@ TEST_F(EndToEndTest, OneMapStepProgramsTheUnitOnceWhenProgrammingAfterChange)
     ASSERT_TRUE(waitForMessage(QStringLiteral("Program device: OK")));
     EXPECT_EQ(unit->counters().perCommand[0x05], 2u);
     EXPECT_EQ(unit->image()[kJetIap + 99], 101);
+}
+
+TEST_F(EndToEndTest, ReadAndProgramLeaveHistoryEntries)
+{
+    startUnit();
+    openShown({QStringLiteral("ENGLISH")});
+    const files::UnitHistory history(historyFolder());
+    QTest::mouseClick(find<QPushButton>(QStringLiteral("Button1")), Qt::LeftButton);
+    ASSERT_TRUE(waitForMessage(QStringLiteral("Verify OK")));
+    ASSERT_EQ(history.entries().size(), 1u);
+    EXPECT_EQ(history.entries()[0].kind, files::HistoryKind::Read);
+
+    type("Edit12", QStringLiteral("17"));
+    QTest::keyClick(edit("Edit12"), Qt::Key_Return);
+    trigger("MenuProgram");
+    ASSERT_TRUE(waitForMessage(QStringLiteral("Program device: OK")));
+    const auto entries = history.entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].kind, files::HistoryKind::Program);
+    DeviceImage kept;
+    ASSERT_EQ(files::loadImageFile(entries[0].imageFile, kept), kImageSize);
+    EXPECT_EQ(kept[kAdvance + 1], 17);
+    EXPECT_EQ(kept, unit->image());
+}
+
+TEST_F(EndToEndTest, RefusedReadIsNotKeptAndARefusedBackupSendsNoBlock)
+{
+    startUnit();
+    sim::IdentityBlock refusing;
+    refusing.readPermission = 0;
+    unit->setIdentity(refusing);
+    openShown({QStringLiteral("ENGLISH")});
+    trigger("MenuRead");
+    ASSERT_TRUE(waitForMessage(QStringLiteral("No Reading!")));
+    trigger("MenuBackupFirst");
+    ASSERT_TRUE(find<QAction>(QStringLiteral("MenuBackupFirst"))->isChecked());
+    trigger("MenuProgram");
+    ASSERT_TRUE(waitForMessage(QStringLiteral("No Reading!")));
+    // Some ticks later still nothing has been written.
+    const quint64 ticks = window->tickCount();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->tickCount() >= ticks + 10; }, 5000));
+    std::size_t writes = 0;
+    for (std::size_t block = 0; block < kBlockCount; ++block)
+        writes += unit->counters().perCommand[block];
+    EXPECT_EQ(writes, 0u);
+    EXPECT_GE(unit->counters().perCommand[0x40], 1u); // the backup did ask for block 0
+    EXPECT_TRUE(files::UnitHistory(historyFolder()).entries().empty());
 }

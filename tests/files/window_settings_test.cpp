@@ -89,6 +89,46 @@ TEST(WindowSettings, MaximizedFollowsTheFifteenKeysOnlyWhileItIsOne)
     }
 }
 
+TEST(WindowSettings, HistorySwitchesAreKeptOnlyWhileTheyDifferFromTheirDefaults)
+{
+    WindowSettings s;
+    EXPECT_TRUE(s.keepHistory);
+    EXPECT_FALSE(s.backupBeforeProgram);
+    SettingsFile file = SettingsFile::fromText("[FORM_HLAV]\nBackupBeforeProgramming=1\n"
+                                               "Unknown=kept\n");
+    WindowSettings read;
+    readWindowSettings(file, read);
+    EXPECT_TRUE(read.backupBeforeProgram);
+    EXPECT_TRUE(read.keepHistory);
+
+    s.keepHistory = false;
+    s.backupBeforeProgram = true;
+    s.maximized = true;
+    writeWindowSettings(file, s);
+    const std::string text = file.text();
+    EXPECT_EQ(text.substr(text.find("CheckBoxPrivAll")),
+              "CheckBoxPrivAll->Checked=0\nMaximized=1\nKeepUnitHistory=0\n"
+              "BackupBeforeProgramming=1\n");
+    EXPECT_NE(text.find("Unknown=kept\n"), std::string::npos);
+    WindowSettings back;
+    readWindowSettings(SettingsFile::fromText(text), back);
+    EXPECT_FALSE(back.keepHistory);
+    EXPECT_TRUE(back.backupBeforeProgram);
+
+    // Back to the defaults: the keys go, and reading gives the defaults again.
+    writeWindowSettings(file, WindowSettings{});
+    EXPECT_EQ(file.text().find("KeepUnitHistory"), std::string::npos);
+    EXPECT_EQ(file.text().find("BackupBeforeProgramming"), std::string::npos);
+    WindowSettings defaults;
+    defaults.keepHistory = false;
+    defaults.backupBeforeProgram = true;
+    readWindowSettings(SettingsFile::fromText("[FORM_HLAV]\nKeepUnitHistory=1\n"
+                                              "BackupBeforeProgramming=0\n"),
+                       defaults);
+    EXPECT_TRUE(defaults.keepHistory);
+    EXPECT_FALSE(defaults.backupBeforeProgram);
+}
+
 TEST(WindowSettings, TestSwitchNeedsTheExactWord)
 {
     velmora::test::TempFolder folder;

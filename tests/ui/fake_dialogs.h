@@ -74,6 +74,27 @@ public:
         return answerPortSetup ? answerPortSetup(setup) : std::nullopt;
     }
 
+    // The choices "Compare..." gets, one per call; none left cancels.
+    std::deque<ui::CompareWith> comparisons;
+    std::optional<ui::CompareWith> chooseComparison(QWidget *, std::uint8_t) override
+    {
+        if (comparisons.empty())
+            return std::nullopt;
+        const ui::CompareWith choice = comparisons.front();
+        comparisons.pop_front();
+        return choice;
+    }
+
+    // The unit history: every request is kept; `answerHistory` plays the user (none closes).
+    std::vector<ui::HistoryRequest> historyRequests;
+    std::function<std::optional<ui::HistoryChoice>(const ui::HistoryRequest &)> answerHistory;
+    std::optional<ui::HistoryChoice> chooseFromHistory(QWidget *,
+                                                       const ui::HistoryRequest &request) override
+    {
+        historyRequests.push_back(request);
+        return answerHistory ? answerHistory(request) : std::nullopt;
+    }
+
 private:
     static QString take(std::deque<QString> &paths)
     {

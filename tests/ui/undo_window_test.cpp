@@ -1,6 +1,6 @@
 // Undo and Redo in the window: steps from cells, map operations and files, a Read in between,
 // the unit following with Programming after change, and Ctrl+Z in a cell still being typed in.
-#include "window_unit_fixture.h"
+#include "window_link_fixture.h"
 
 #include "files/parameter_file.h"
 #include "model/fields.h"
@@ -19,7 +19,7 @@ using velmora::link::TransferMode;
 
 namespace {
 
-class UndoWindowTest : public velmora::test::WindowUnitTest {
+class UndoWindowTest : public velmora::test::WindowLinkTest {
 protected:
     QAction *item(const char *name) const { return find<QAction>(QString::fromUtf8(name)); }
     QString undoText() const { return item("MenuUndo")->text(); }

@@ -49,7 +49,13 @@ protected:
         o.serialByIdFolder = byIdFolder();
         // Help finds no HTML manual unless a test lays one out.
         o.manualFolders = manualFolders;
+        // The unit history lies in the test's folder, never in the user's.
+        o.historyFolder = historyFolder();
         return o;
+    }
+    std::filesystem::path historyFolder() const
+    {
+        return std::filesystem::path(config.path().toStdString()) / "history";
     }
     std::filesystem::path byIdFolder() const
     {

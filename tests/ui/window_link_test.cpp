@@ -1,6 +1,6 @@
 // The window's own link driven tick by tick over a line in memory, against the simulated unit's
 // responder: what the window shows and keeps around Read, Program and closing.
-#include "window_unit_fixture.h"
+#include "window_link_fixture.h"
 
 #include "files/image_file.h"
 #include "files/settings_file.h"
@@ -19,31 +19,7 @@
 using namespace velmora;
 using namespace velmora::layout;
 using velmora::link::TransferMode;
-
-namespace {
-
-class WindowLinkTest : public velmora::test::WindowUnitTest {
-protected:
-    void trigger(const char *action) { find<QAction>(QString::fromUtf8(action))->trigger(); }
-    QString text(const char *label) const { return find<QLabel>(QString::fromUtf8(label))->text(); }
-    QStringList identityLabels() const
-    {
-        return {text("LabelVerze1"), text("LabelVerze2"), text("LabelVerze3")};
-    }
-    // A unit holding a consistent parameter set of `model` in TP mode `tpMode`.
-    void unitHolds(std::uint8_t model, std::uint8_t tpMode, const sim::IdentityBlock &identity = {})
-    {
-        DeviceImage image;
-        image[kBike] = model;
-        applyDefaults(image);
-        image[kTpsMode] = tpMode;
-        consistencyPass(image);
-        identity.writeTo(image);
-        unit.store().setImage(image);
-    }
-};
-
-} // namespace
+using velmora::test::WindowLinkTest;
 
 TEST_F(WindowLinkTest, ReadIntoAHiddenFocusedCellKeepsTheUnitsModel)
 {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "window_fixture.h"
+
+#include "link/memory_port.h"
+#include "model/parameter_set.h"
+#include "sim/identity_block.h"
+#include "sim/responder.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+
+namespace velmora::test {
+
+// The window's own link driven tick by tick over a line in memory, against the simulated unit's
+// responder.
+class WindowLinkTest : public WindowTest {
+protected:
+    // The window's timer stays still: every tick below is one the test drives.
+    void connectUnit()
+    {
+        find<QTimer>(QStringLiteral("Timer1"))->stop();
+        port.answer = [this](const link::Frame &request) {
+            if (auto reply = unit.answer(request, sim::Clock::now()))
+                port.push(*reply);
+        };
+        window->link().setPort(&port);
+    }
+    bool tickUntilIdle(int limit = 300)
+    {
+        for (int n = 0; n < limit && window->link().transferMode() != link::TransferMode::Idle; ++n)
+            window->Timer1Timer();
+        return window->link().transferMode() == link::TransferMode::Idle;
+    }
+    void trigger(const char *action) { find<QAction>(QString::fromUtf8(action))->trigger(); }
+    QString text(const char *label) const { return find<QLabel>(QString::fromUtf8(label))->text(); }
+    QStringList identityLabels() const
+    {
+        return {text("LabelVerze1"), text("LabelVerze2"), text("LabelVerze3")};
+    }
+    // A unit holding a consistent parameter set of `model` in TP mode `tpMode`.
+    void unitHolds(std::uint8_t model, std::uint8_t tpMode, const sim::IdentityBlock &identity = {})
+    {
+        DeviceImage image;
+        image[layout::kBike] = model;
+        applyDefaults(image);
+        image[layout::kTpsMode] = tpMode;
+        consistencyPass(image);
+        identity.writeTo(image);
+        unit.store().setImage(image);
+    }
+
+    link::MemoryPort port;
+    sim::Responder unit;
+};
+
+} // namespace velmora::test
