@@ -64,6 +64,9 @@ struct WindowOptions {
     // The folders holding the HTML manual, one subfolder per language (`en/index.html`). None:
     // the installed manual beside the program and the one of the build tree it came from.
     std::optional<QStringList> manualFolders;
+    // The folders a word-processor manual (`*_en.doc` ...) may lie in; it is preferred to the
+    // HTML one. None: `doc` beside the program and the installed documentation folder.
+    std::optional<QStringList> wordManualFolders;
     // Where the unit history is kept. None: nothing is recorded and the list is empty, so that a
     // test that leaves it out writes nothing into the user's folder.
     std::filesystem::path historyFolder;

@@ -126,8 +126,8 @@ QString TFormHlav::manualPath(std::uint8_t language) const
     // A word-processor manual lies in the program's documentation folder, named by its language
     // suffix; where one is installed it is still the one users expect.
     const QString program = QCoreApplication::applicationDirPath();
-    const QStringList docFolders{program + QStringLiteral("/doc"),
-                                 program + QStringLiteral("/../share/doc/velmora")};
+    const QStringList docFolders = m_options.wordManualFolders.value_or(QStringList{
+        program + QStringLiteral("/doc"), program + QStringLiteral("/../share/doc/velmora")});
     const QString pattern =
         QStringLiteral("*%1.doc").arg(QLatin1String(kManualSuffix.pick(language)));
     for (const QString &folder : docFolders) {

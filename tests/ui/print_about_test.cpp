@@ -174,15 +174,14 @@ TEST_F(PrintAboutTest, HelpDoesNothingWithoutAManualOfTheLanguage)
     EXPECT_EQ(dialogs.messages, before); // not even a message
 }
 
-// The only test that lays out word-processor manuals: they lie beside the test program, which
-// every test process shares.
 TEST_F(PrintAboutTest, HelpPrefersAWordProcessorManualBesideTheProgram)
 {
     QTemporaryDir root;
     layOutManual(root.path(), {QStringLiteral("en"), QStringLiteral("cs"), QStringLiteral("de")});
     manualFolders = {root.path()};
-    const QString docs = QCoreApplication::applicationDirPath() + QStringLiteral("/doc");
+    const QString docs = root.path() + QStringLiteral("/doc");
     QDir().mkpath(docs);
+    wordManualFolders = {root.path() + QStringLiteral("/missing"), docs};
     QFile(docs + QStringLiteral("/velmora_en.doc")).open(QIODevice::WriteOnly);
     QFile(docs + QStringLiteral("/velmora_de.doc")).open(QIODevice::WriteOnly);
     open({QStringLiteral("ENGLISH")});
@@ -192,7 +191,6 @@ TEST_F(PrintAboutTest, HelpPrefersAWordProcessorManualBesideTheProgram)
     // Czech has no word-processor manual: the HTML one is opened.
     find<QAction>(QStringLiteral("MenuCzech"))->trigger();
     find<QAction>(QStringLiteral("MenuContens"))->trigger();
-    QDir(docs).removeRecursively();
     EXPECT_EQ(dialogs.documents, QStringList({docs + QStringLiteral("/velmora_en.doc"),
                                               docs + QStringLiteral("/velmora_de.doc"),
                                               root.path() + QStringLiteral("/cs/index.html")}));

@@ -47,8 +47,9 @@ protected:
         };
         o.listPorts = [this] { return portList; };
         o.serialByIdFolder = byIdFolder();
-        // Help finds no HTML manual unless a test lays one out.
+        // Help finds no manual unless a test lays one out.
         o.manualFolders = manualFolders;
+        o.wordManualFolders = wordManualFolders;
         // The unit history lies in the test's folder, never in the user's.
         o.historyFolder = historyFolder();
         return o;
@@ -114,6 +115,7 @@ protected:
     std::map<int, std::string> ports; // COM number to device
     link::PortList portList;          // the serial ports the window finds
     QStringList manualFolders;
+    QStringList wordManualFolders;
     FakeDialogs dialogs;
     std::unique_ptr<ui::TFormHlav> window;
 };
