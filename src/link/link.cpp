@@ -331,27 +331,22 @@ void Link::readWithoutVerify()
 
 void Link::readInto(DeviceImage &scratch)
 {
-    begin(Transaction::ScratchRead);
-    m_readTarget = &scratch;
-    m_verifyAfterRead = false;
-    m_mode = TransferMode::Read;
-    m_command = kReadFirst;
-    m_retries = 1;
-    message(text::kReadStart, false, true);
-    setGauge(0, true);
-    SendBlockRequest();
+    startRead(false, &scratch);
 }
 
-void Link::startRead(bool verifyAfterwards)
+void Link::startRead(bool verifyAfterwards, DeviceImage *scratch)
 {
     m_verifyAfterRead = verifyAfterwards;
-    begin(Transaction::Read);
+    begin(scratch ? Transaction::ScratchRead : Transaction::Read);
+    if (scratch)
+        m_readTarget = scratch;
     m_mode = TransferMode::Read;
     m_command = kReadFirst;
     m_retries = 1;
     message(text::kReadStart, false, true);
     setGauge(0, true);
-    m_view.clearFileLabel();
+    if (!scratch)
+        m_view.clearFileLabel(); // the window's set is about to become the unit's
     SendBlockRequest();
 }
 

@@ -152,7 +152,8 @@ private:
     bool nudgeCell(std::size_t offset, bool lean, bool rich);
     void trackLiveCells();
     void advance();
-    void startRead(bool verifyAfterwards);
+    // Into the link's own image, or into `scratch` when one is given.
+    void startRead(bool verifyAfterwards, DeviceImage *scratch = nullptr);
     void startVerifyPass();
     // Ends the running transaction in the failure of the phase it is in, `text` in the line.
     void fail(const Triple &text);

@@ -21,11 +21,16 @@ protected:
 };
 
 // The text box of a cell. It reports a click, the focus leaving it for another control of the
-// window, and the Enter key, which it swallows.
+// window, and the Enter key, which it swallows. Undo and Redo keys take back its own typing while
+// it holds some; otherwise they are left to the window.
 class CellEdit : public QLineEdit {
     Q_OBJECT
 public:
     using QLineEdit::QLineEdit;
+
+    // Sets the text the window holds for the cell: typing before it is no longer the box's own
+    // to undo. The cursor and the selection stay where they were when the text does not change.
+    void showText(const QString &text);
 
 signals:
     void clicked();
@@ -33,6 +38,7 @@ signals:
     void enterPressed();
 
 protected:
+    bool event(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -15,6 +15,7 @@
 #include "link/open_failure.h"
 #include "link/port_names.h"
 #include "link/qt_port_catalog.h"
+#include "model/step_names.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -287,6 +288,7 @@ void TFormHlav::FormCreate()
     m_testFlag = m_persistence.testSwitch();
     for (QLabel *label : m_testLabels)
         label->setVisible(m_testFlag);
+    m_settled = m_image; // the set the program starts with is no step
 }
 
 void TFormHlav::FormClose()
@@ -600,9 +602,44 @@ void TFormHlav::checkTpModeItem()
         m_tpModeItems[k]->setChecked(m_image[layout::kTpsMode] == k);
 }
 
-void TFormHlav::afterChangeStep()
+void TFormHlav::afterChangeStep(const Triple *cause)
 {
+    const DeviceImage edited = m_image;
     velmora::consistencyPass(m_image, m_held);
+    recordStep(cause, edited);
+    showStep();
+    m_link->ProgramAfterChange();
+}
+
+void TFormHlav::recordStep(const Triple *cause, const DeviceImage &edited)
+{
+    // Named by what the user changed, before the consistency pass moved anything else along.
+    if (m_history.record(m_settled, m_image,
+                         cause ? stepName(*cause) : describeChange(m_settled, edited)))
+        updateEditItems();
+    m_settled = m_image;
+}
+
+void TFormHlav::MenuUndoClick()
+{
+    replayStep(&EditHistory::undo);
+}
+
+void TFormHlav::MenuRedoClick()
+{
+    replayStep(&EditHistory::redo);
+}
+
+void TFormHlav::replayStep(bool (EditHistory::*move)(DeviceImage &))
+{
+    if (!editingEventAllowed() || !(m_history.*move)(m_image))
+        return;
+    // Bytes a Read or a tuning write changed since the step are left as they are, so the set may
+    // mix the two: it goes through the consistency pass like any edited set before it is shown
+    // or sent.
+    velmora::consistencyPass(m_image, m_held);
+    m_settled = m_image;
+    updateEditItems();
     showStep();
     m_link->ProgramAfterChange();
 }
@@ -797,7 +834,7 @@ void TFormHlav::MenuNewClick()
     m_hlaseni->hide();
     m_gaugeProgram->hide();
     m_file2->clear();
-    afterChangeStep();
+    afterChangeStep(&text::kStepNew);
 }
 
 void TFormHlav::MenuOpenClick()
@@ -814,7 +851,7 @@ void TFormHlav::MenuOpenClick()
         } else {
             m_extMonitor->setChecked(extended);
             applyModelConstants(m_image);
-            afterChangeStep();
+            afterChangeStep(&text::kStepOpen);
             m_file2->setText(path);
             m_persistence.setLastPath(path.toStdString());
         }
@@ -835,6 +872,7 @@ void TFormHlav::MenuSaveClick()
     }
     takeOverStep();
     consistencyPass();
+    recordStep(nullptr, m_image); // a typed cell the take-over found is an edit like any other
     showStep();
     const files::SaveResult saved =
         file.commit(files::writeParameterText(m_image, m_extMonitor->isChecked()));
@@ -856,6 +894,8 @@ void TFormHlav::ComboBoxBikeChange(int index)
     if (index < 0)
         return;
     chooseModel(m_image, static_cast<std::uint8_t>(index));
+    // The model stays chosen whether or not its defaults are wanted: a step of its own.
+    recordStep(nullptr, m_image);
     MenuNewClick();
 }
 
@@ -899,6 +939,9 @@ void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
     m_link->tick();
+    // What the link wrote in its tick, blocks read from the unit or a tuning write's cell, is
+    // not an edit: no step takes it back.
+    m_settled = m_image;
     // Out here rather than where the backup ended: the link is through with its reply.
     if (std::exchange(m_programAfterBackup, false))
         startProgram();
@@ -913,6 +956,7 @@ void TFormHlav::MenuReadClick()
 void TFormHlav::MenuVerifyClick()
 {
     m_link->MenuVerifyClick();
+    recordStep(nullptr, m_image); // the link's take-over may have found a typed cell
 }
 
 void TFormHlav::MenuProgramClick()
@@ -927,6 +971,7 @@ void TFormHlav::MenuProgramClick()
 void TFormHlav::startProgram()
 {
     startRecorded(files::HistoryKind::Program, [this] { m_link->MenuProgramClick(); });
+    recordStep(nullptr, m_image); // the link's take-over may have found a typed cell
 }
 
 void TFormHlav::setBackground(QWidget *widget, const QColor &color)

@@ -7,9 +7,11 @@
 #include "link/port_catalog.h"
 #include "link/qt_serial_port.h"
 #include "model/device_image.h"
+#include "model/edit_history.h"
 #include "model/grid_steps.h"
 #include "model/map_operations.h"
 #include "model/parameter_set.h"
+#include "model/triple.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -91,7 +93,9 @@ public:
     // The steps every editing path is made of.
     void takeOverStep() override;
     void showStep() override;
-    void afterChangeStep();
+    // Every change of the parameter set by the user ends here, and becomes one undo step of the
+    // bytes it changed, named by `cause` when given, else by what changed.
+    void afterChangeStep(const Triple *cause = nullptr);
     void tpModeDisplay();
 
     // What the link shows through the window.
@@ -130,6 +134,10 @@ public:
     void MenuOpenClick();
     void MenuSaveClick();
     void MenuExitClick();
+    // Undo and Redo: one step's bytes back or forward, then the show step and the
+    // program-after-change check.
+    void MenuUndoClick();
+    void MenuRedoClick();
     void SpeedButtonPrintClick();
     void MenuAboutClick();
     void MenuContensClick();
@@ -259,6 +267,11 @@ private:
     void startProgram();
     // Records the set; nullopt on success, the path that failed otherwise.
     std::optional<std::string> record(files::HistoryKind kind, const DeviceImage &image) const;
+    // What the parameter set went through since it last settled, as one undo step.
+    void recordStep(const Triple *cause, const DeviceImage &edited);
+    void replayStep(bool (EditHistory::*move)(DeviceImage &));
+    // The Edit menu's items name the steps they would take, in the language in force.
+    void updateEditItems();
 
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
@@ -292,6 +305,10 @@ private:
     bool m_programAfterBackup = false; // started by the tick whose reply completed the backup
     QAction *m_keepHistory = nullptr;
     QAction *m_backupFirst = nullptr;
+    EditHistory m_history;
+    // The parameter set as the last step, Read or tuning write left it: what the next step
+    // started from.
+    DeviceImage m_settled;
 
     // Controls the steps touch on every event.
     QTabWidget *m_pages = nullptr;
@@ -319,6 +336,8 @@ private:
     std::array<QLabel *, 3> m_verze{};
     std::array<QAction *, 4> m_tpModeItems{};
     std::array<QAction *, 10> m_comItems{};
+    QAction *m_undoItem = nullptr;
+    QAction *m_redoItem = nullptr;
     QLabel *m_spojeni = nullptr;
     QLabel *m_version = nullptr;
     std::vector<QWidget *> m_tp23Editors; // hidden in the Connected mode

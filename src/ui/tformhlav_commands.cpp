@@ -72,6 +72,21 @@ void TFormHlav::setLanguage(std::uint8_t language)
     m_held.language = language;
     applyLanguage(this, language);
     tpModeDisplay();
+    updateEditItems();
+}
+
+void TFormHlav::updateEditItems()
+{
+    const std::uint8_t language = m_held.language;
+    const auto caption = [language](const Triple &named, const StepName &step) {
+        return pick(named, language).arg(QString::fromStdString(pickName(step, language)));
+    };
+    m_undoItem->setEnabled(m_history.canUndo());
+    m_undoItem->setText(m_history.canUndo() ? caption(text::kUndoStep, m_history.undoName())
+                                            : pick(text::kUndo, language));
+    m_redoItem->setEnabled(m_history.canRedo());
+    m_redoItem->setText(m_history.canRedo() ? caption(text::kRedoStep, m_history.redoName())
+                                            : pick(text::kRedo, language));
 }
 
 void TFormHlav::MenuEnglishClick()

@@ -107,7 +107,7 @@ bool TFormHlav::loadHistoryEntry(const files::HistoryEntry &entry)
     // identity of the unit on the line.
     const auto set = stored.parameters();
     std::copy(set.begin(), set.end(), m_image.bytes().begin() + layout::kParameterStart);
-    afterChangeStep();
+    afterChangeStep(&text::kStepHistory);
     m_file2->setText(QString::fromStdString(entry.parameterFile.string()));
     return true;
 }

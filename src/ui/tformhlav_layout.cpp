@@ -78,6 +78,17 @@ void TFormHlav::buildMenus()
          {"MenuExit", "E&xit", QKeySequence(), "Exit|End of program", &TFormHlav::MenuExitClick}},
         true);
 
+    QMenu *edit =
+        addMenu("MenuEdit", "&Edit", nullptr,
+                {{"MenuUndo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr,
+                  &TFormHlav::MenuUndoClick},
+                 {"MenuRedo", "&Redo", QKeySequence(), nullptr, &TFormHlav::MenuRedoClick}},
+                false);
+    m_undoItem = edit->actions()[0];
+    m_redoItem = edit->actions()[1];
+    m_redoItem->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
     QMenu *com = addMenu("MenuCom", "&Com", "Com|Set number of com", {}, false);
     for (int n = 1; n <= 10; ++n) {
         QString caption = QStringLiteral("Com ") + QString::number(n);

@@ -1,5 +1,7 @@
 #include "up_down.h"
 
+#include "controls.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWheelEvent>
@@ -52,7 +54,9 @@ void UpDown::setPosition(int value)
 {
     m_position = std::clamp(value, m_min, m_max);
     const QString text = formatCellValue(m_position, m_grouped);
-    if (m_buddy->text() != text)
+    if (auto *cell = qobject_cast<CellEdit *>(m_buddy))
+        cell->showText(text);
+    else if (m_buddy->text() != text)
         m_buddy->setText(text);
 }
 

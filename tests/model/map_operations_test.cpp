@@ -16,11 +16,7 @@ namespace {
 
 DeviceImage start()
 {
-    DeviceImage image;
-    image[kBike] = 1;
-    applyDefaults(image);
-    consistencyPass(image);
-    return image;
+    return velmora::test::defaultSet(1);
 }
 
 LiveCell runningAt(int row, int column)

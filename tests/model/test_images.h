@@ -1,11 +1,22 @@
 #pragma once
 
 #include "model/device_image.h"
+#include "model/parameter_set.h"
 
 #include <random>
 #include <vector>
 
 namespace velmora::test {
+
+// The defaults of `model`, made consistent.
+inline DeviceImage defaultSet(std::uint8_t model)
+{
+    DeviceImage image;
+    image[layout::kBike] = model;
+    applyDefaults(image);
+    consistencyPass(image);
+    return image;
+}
 
 inline DeviceImage randomImage(std::mt19937 &rng)
 {

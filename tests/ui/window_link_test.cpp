@@ -1,6 +1,6 @@
 // The window's own link driven tick by tick over a line in memory, against the simulated unit's
 // responder: what the window shows and keeps around Read, Program and closing.
-#include "window_link_fixture.h"
+#include "window_unit_fixture.h"
 
 #include "files/image_file.h"
 #include "files/settings_file.h"
@@ -19,7 +19,18 @@
 using namespace velmora;
 using namespace velmora::layout;
 using velmora::link::TransferMode;
-using velmora::test::WindowLinkTest;
+
+namespace {
+
+class WindowLinkTest : public velmora::test::WindowUnitTest {
+protected:
+    QStringList identityLabels() const
+    {
+        return {text("LabelVerze1"), text("LabelVerze2"), text("LabelVerze3")};
+    }
+};
+
+} // namespace
 
 TEST_F(WindowLinkTest, ReadIntoAHiddenFocusedCellKeepsTheUnitsModel)
 {

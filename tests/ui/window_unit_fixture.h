@@ -13,11 +13,10 @@
 
 namespace velmora::test {
 
-// The window's own link driven tick by tick over a line in memory, against the simulated unit's
-// responder.
-class WindowLinkTest : public WindowTest {
+// The window's own link on a line in memory, answered by the simulated unit's responder. The
+// window's timer stays still: every tick is one the test drives.
+class WindowUnitTest : public WindowTest {
 protected:
-    // The window's timer stays still: every tick below is one the test drives.
     void connectUnit()
     {
         find<QTimer>(QStringLiteral("Timer1"))->stop();
@@ -33,12 +32,9 @@ protected:
             window->Timer1Timer();
         return window->link().transferMode() == link::TransferMode::Idle;
     }
+
     void trigger(const char *action) { find<QAction>(QString::fromUtf8(action))->trigger(); }
     QString text(const char *label) const { return find<QLabel>(QString::fromUtf8(label))->text(); }
-    QStringList identityLabels() const
-    {
-        return {text("LabelVerze1"), text("LabelVerze2"), text("LabelVerze3")};
-    }
     // A unit holding a consistent parameter set of `model` in TP mode `tpMode`.
     void unitHolds(std::uint8_t model, std::uint8_t tpMode, const sim::IdentityBlock &identity = {})
     {
