@@ -27,6 +27,8 @@ inline constexpr Triple kRedoStep{"Z&novu: %1", "&Redo %1", "&Wiederholen: %1"};
 // Steps named by their command rather than by what they changed.
 inline constexpr Triple kStepNew{"Nový", "New", "Neu"};
 inline constexpr Triple kStepOpen{"Otevřít", "Open", "Öffnen"};
+inline constexpr Triple kStepHistory{"Načtení z historie", "Load from history",
+                                     "Laden aus dem Verlauf"};
 // The file messages are the command-line tool's too.
 using files::text::kFileVersionError;
 using files::text::kOpenFileError;

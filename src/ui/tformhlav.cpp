@@ -946,12 +946,12 @@ void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
     m_link->tick();
-    // Out here rather than where the backup ended: the link is through with its reply.
-    if (std::exchange(m_programAfterBackup, false))
-        startProgram();
     // What the link wrote in its tick, blocks read from the unit or a tuning write's cell, is
     // not an edit: no step takes it back.
     m_settled = m_image;
+    // Out here rather than where the backup ended: the link is through with its reply.
+    if (std::exchange(m_programAfterBackup, false))
+        startProgram();
     watchPort();
 }
 
@@ -978,7 +978,7 @@ void TFormHlav::MenuProgramClick()
 void TFormHlav::startProgram()
 {
     startRecorded(files::HistoryKind::Program, [this] { m_link->MenuProgramClick(); });
-    recordStep(nullptr, m_image);
+    recordStep(nullptr, m_image); // the link's take-over may have found a typed cell
 }
 
 void TFormHlav::setBackground(QWidget *widget, const QColor &color)

@@ -186,7 +186,8 @@ public:
     bool openParameterFile(const QString &path);
     // Bytes 100..599 of `image` into the window, then the after-change step; `name` goes to
     // LabelFile2.
-    void loadParameterSet(const DeviceImage &image, const QString &name);
+    void loadParameterSet(const DeviceImage &image, const QString &name,
+                          const Triple *cause = nullptr);
 
     // The unit history: successful Reads and Programs started by the user are kept while "Keep
     // unit history" is ticked; with "Back up the unit before programming" ticked, F9 and the

@@ -163,11 +163,11 @@ void TFormHlav::showComparison(const DeviceImage &other, bool bytes, const QStri
     m_compare->raise();
 }
 
-void TFormHlav::loadParameterSet(const DeviceImage &image, const QString &name)
+void TFormHlav::loadParameterSet(const DeviceImage &image, const QString &name, const Triple *cause)
 {
     for (std::size_t n = layout::kParameterStart; n < layout::kImageSize; ++n)
         m_image[n] = image[n];
-    afterChangeStep();
+    afterChangeStep(cause);
     m_file2->setText(name);
 }
 

@@ -110,7 +110,8 @@ bool TFormHlav::loadHistoryEntry(const files::HistoryEntry &entry)
     }
     // The reserved bytes and the model constants come back as they were; block 0 stays the
     // identity of the unit on the line.
-    loadParameterSet(stored, QString::fromStdString(entry.parameterFile.string()));
+    loadParameterSet(stored, QString::fromStdString(entry.parameterFile.string()),
+                     &text::kStepHistory);
     return true;
 }
 

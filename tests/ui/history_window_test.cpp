@@ -17,11 +17,10 @@
 using namespace velmora;
 using namespace velmora::layout;
 using files::HistoryKind;
-using velmora::test::WindowLinkTest;
 
 namespace {
 
-class HistoryWindowTest : public WindowLinkTest {
+class HistoryWindowTest : public velmora::test::WindowLinkTest {
 protected:
     files::UnitHistory history() const { return files::UnitHistory(historyFolder()); }
     // Requests that write a block into the unit or begin a Program.
@@ -299,6 +298,17 @@ TEST_F(HistoryWindowTest, LoadingAnEntryIsAnAfterChangeStep)
     EXPECT_EQ(text("LabelFile2"), QString::fromStdString(olderEntry->parameterFile.string()));
     ASSERT_TRUE(tickUntilIdle());
     EXPECT_TRUE(sameSet(unit.store().image(), older));
+
+    // Loading is one step: Undo names it and puts the set read before back, and the unit follows.
+    auto *undo = find<QAction>(QStringLiteral("MenuUndo"));
+    EXPECT_EQ(undo->text(), "&Undo Load from history");
+    undo->trigger();
+    EXPECT_TRUE(sameSet(window->image(), newer));
+    ASSERT_TRUE(tickUntilIdle());
+    EXPECT_TRUE(sameSet(unit.store().image(), newer));
+    find<QAction>(QStringLiteral("MenuRedo"))->trigger();
+    ASSERT_TRUE(sameSet(window->image(), older));
+    ASSERT_TRUE(tickUntilIdle());
 
     // An entry whose image file has gone leaves the window as it is.
     std::filesystem::remove(request.entries[1].imageFile);
