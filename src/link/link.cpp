@@ -343,6 +343,9 @@ void Link::startRead(bool verifyAfterwards, DeviceImage *scratch)
     m_mode = TransferMode::Read;
     m_command = kReadFirst;
     m_retries = 1;
+    // A Read refused at its first reply ends before any Read tick could forget an earlier
+    // Program, whose "OK" would then stand in for the refusal.
+    m_programDone = false;
     message(text::kReadStart, false, true);
     setGauge(0, true);
     if (!scratch)

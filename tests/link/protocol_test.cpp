@@ -187,6 +187,32 @@ TEST_F(ProtocolTest, ReadWithoutVerifyFailsLikeARead)
     EXPECT_EQ(view.message, "Read error!");
 }
 
+TEST_F(ProtocolTest, ARefusedReadAfterAProgramIsNotReportedAsTheProgramsSuccess)
+{
+    unit.setSavingStep(sim::Responder::kSavingStart); // saved at the first monitor reply
+    link.MenuProgramClick();
+    runToIdle();
+    ticks(14);
+    ASSERT_EQ(unit.savingCountdown(), 0);
+    ASSERT_EQ(view.message, "Program device: OK");
+
+    sim::IdentityBlock identity;
+    identity.readPermission = 0;
+    unitIdentity(identity);
+    // The refusal ends the Read in the first tick after its request, before any Read tick.
+    DeviceImage scratch;
+    for (const auto start : {+[](link::Link &l, DeviceImage &) { l.MenuReadClick(); },
+                             +[](link::Link &l, DeviceImage &s) { l.readInto(s); }}) {
+        start(link, scratch);
+        ticks(1);
+        ASSERT_EQ(link.transferMode(), TransferMode::Idle);
+        ticks(10);
+        EXPECT_EQ(view.message, "No Reading!");
+        EXPECT_TRUE(view.messageError);
+        EXPECT_FALSE(link.programDone());
+    }
+}
+
 TEST_F(ProtocolTest, ReadIntoAScratchImageTakesTheUnitAsItIsAndLeavesTheSetAlone)
 {
     DeviceImage unitImage = unit.store().image();
