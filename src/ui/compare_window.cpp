@@ -133,10 +133,7 @@ void CompareWindow::setLanguage(std::uint8_t language)
                               ? pick(kEqual, language)
                               : pick(kCount, language).arg(m_comparison.differences.size());
     m_heading->setText(pick(kHeading, language).arg(other) + QLatin1Char('\n') + count);
-    QStringList heads;
-    for (const Triple &t : kHeads)
-        heads << pick(t, language);
-    m_list->setHorizontalHeaderLabels(heads);
+    m_list->setHorizontalHeaderLabels(pick(kHeads, language));
     m_tableLabel->setText(pick(kTableLabel, language));
     m_load->setText(pick(kLoad, language));
     m_load->setVisible(m_comparison.loadable);

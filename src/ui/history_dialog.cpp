@@ -2,6 +2,7 @@
 
 #include "form_parts.h"
 #include "model/triple.h"
+#include "texts.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -63,7 +64,7 @@ HistoryDialog::HistoryDialog(HistoryRequest request, QWidget *parent)
     : QDialog(parent), m_request(std::move(request))
 {
     const std::uint8_t language = m_request.language;
-    const auto text = [language](const Triple &t) { return QString::fromUtf8(t.pick(language)); };
+    const auto text = [language](const Triple &t) { return pick(t, language); };
     setObjectName(QStringLiteral("HistoryDialog"));
     setWindowTitle(text(kCaption));
 
@@ -79,10 +80,7 @@ HistoryDialog::HistoryDialog(HistoryRequest request, QWidget *parent)
     auto *filterLabel = form::label(this, QStringLiteral("LabelIdentity"), text(kFilterLabel));
     filterLabel->setBuddy(m_filter);
 
-    QStringList heads;
-    for (const Triple &t : kHeads)
-        heads << text(t);
-    m_table = form::listTable(this, QStringLiteral("TableHistory"), heads);
+    m_table = form::listTable(this, QStringLiteral("TableHistory"), pick(kHeads, language));
 
     m_load = form::button(this, QStringLiteral("ButtonLoad"), text(kLoad));
     form::setHint(m_load, text(kLoadHint));

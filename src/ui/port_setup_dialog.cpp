@@ -2,6 +2,7 @@
 
 #include "form_parts.h"
 #include "model/triple.h"
+#include "texts.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -11,7 +12,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <span>
 #include <utility>
 
 namespace velmora::ui {
@@ -49,14 +49,6 @@ constexpr Triple kClearHint{
 constexpr Triple kOk{"OK", "OK", "OK"};
 constexpr Triple kCancel{"Storno", "Cancel", "Abbrechen"};
 
-QStringList heads(std::span<const Triple> triples, std::uint8_t language)
-{
-    QStringList list;
-    for (const Triple &t : triples)
-        list << QString::fromUtf8(t.pick(language));
-    return list;
-}
-
 void setCell(QTableWidget *t, int row, int column, const std::string &text)
 {
     t->setItem(row, column,
@@ -69,12 +61,12 @@ PortSetupDialog::PortSetupDialog(PortSetup setup, QWidget *parent)
     : QDialog(parent), m_setup(std::move(setup)), m_assigned(m_setup.assigned)
 {
     const std::uint8_t language = m_setup.language;
-    const auto text = [language](const Triple &t) { return QString::fromUtf8(t.pick(language)); };
+    const auto text = [language](const Triple &t) { return pick(t, language); };
     setObjectName(QStringLiteral("PortSetupDialog"));
     setWindowTitle(text(kCaption));
 
-    m_ports = form::listTable(this, QStringLiteral("TablePorts"), heads(kPortHeads, language));
-    m_coms = form::listTable(this, QStringLiteral("TableComs"), heads(kComHeads, language));
+    m_ports = form::listTable(this, QStringLiteral("TablePorts"), pick(kPortHeads, language));
+    m_coms = form::listTable(this, QStringLiteral("TableComs"), pick(kComHeads, language));
     // A stable device name is long; it gets the room, not the one-word state.
     m_coms->horizontalHeader()->setStretchLastSection(false);
     m_coms->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);

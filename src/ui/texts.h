@@ -4,12 +4,24 @@
 #include "model/triple.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <span>
 
 namespace velmora::ui {
 
 inline QString pick(const Triple &triple, std::uint8_t language)
 {
     return QString::fromUtf8(triple.pick(language));
+}
+
+// Each text of a list, such as a table's column heads, in the language.
+inline QStringList pick(std::span<const Triple> triples, std::uint8_t language)
+{
+    QStringList list;
+    for (const Triple &t : triples)
+        list << pick(t, language);
+    return list;
 }
 
 namespace text {
