@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -48,14 +49,18 @@ bool drained(int descriptor, const QDeadlineTimer &deadline)
 #endif
 
 // Qt reports a device held by someone else as a permission error too: its lock file, or an
-// exclusive open by another program. Only the system's own check tells the two apart.
-bool mayUse(const QString &device)
+// exclusive open by another program. A lock held on a name whose device is not there at all
+// (another program trying the same missing port) is one as well. Only the system's own check
+// tells the three apart.
+OpenError heldOrRefused(const QString &device)
 {
 #ifdef Q_OS_UNIX
-    return ::access(device.toLocal8Bit().constData(), R_OK | W_OK) == 0;
+    if (::access(device.toLocal8Bit().constData(), R_OK | W_OK) == 0)
+        return OpenError::Busy;
+    return errno == ENOENT ? OpenError::Missing : OpenError::PermissionDenied;
 #else
     Q_UNUSED(device);
-    return true;
+    return OpenError::Busy;
 #endif
 }
 
@@ -65,7 +70,7 @@ OpenResult failure(const QSerialPort &port, const QString &device)
     case QSerialPort::DeviceNotFoundError:
         return {OpenError::Missing, {}};
     case QSerialPort::PermissionError:
-        return {mayUse(device) ? OpenError::Busy : OpenError::PermissionDenied, {}};
+        return {heldOrRefused(device), {}};
     case QSerialPort::OpenError:
         return {OpenError::Busy, {}};
     default:

@@ -3,11 +3,14 @@
 #include "link/headless_view.h"
 #include "link/link.h"
 
+#include <QDir>
+#include <QLockFile>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
@@ -196,6 +199,26 @@ TEST_F(QtSerialPortTest, OpenSetsTheLineTo57600Baud8N1WithoutFlowControl)
     EXPECT_EQ(mode.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_EQ(mode.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
     EXPECT_EQ(mode.c_iflag & (IXON | IXOFF), 0u);
+}
+
+TEST_F(QtSerialPortTest, MissingDeviceStaysMissingWhileAnotherProgramTriesTheSameName)
+{
+    // Another program trying the same missing port holds the lock file of its name for a
+    // moment; Qt then reports a permission error, which must not send the user to the dialout
+    // group. The lock is held here in every folder Qt may keep it in.
+    const QString name = QStringLiteral("velmora-held-missing-tty");
+    std::vector<std::unique_ptr<QLockFile>> locks;
+    for (const QString &folder : {QStringLiteral("/var/lock"), QStringLiteral("/etc/locks"),
+                                  QStringLiteral("/var/spool/locks"),
+                                  QStringLiteral("/var/spool/uucp"), QDir::tempPath()}) {
+        auto lock = std::make_unique<QLockFile>(folder + QStringLiteral("/LCK..") + name);
+        if (lock->tryLock(0))
+            locks.push_back(std::move(lock));
+    }
+    ASSERT_FALSE(locks.empty()) << "no lock folder is writable here";
+    const OpenResult missing = m_port.open(QStringLiteral("/dev/") + name);
+    EXPECT_EQ(missing.error, OpenError::Missing);
+    EXPECT_FALSE(m_port.isOpen());
 }
 
 TEST_F(QtSerialPortTest, MissingDeviceDoesNotOpen)
