@@ -71,6 +71,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     windowOptions.arguments = options.arguments;
     windowOptions.settingsPath = files::defaultSettingsPath();
     windowOptions.historyFolder = files::UnitHistory::defaultFolder();
+    windowOptions.logFolder = files::dataFolder() / "logs";
     if (demoUnit) {
         windowOptions.portDevice =
             [device = demoUnit->slavePath()](int, const files::SettingsFile &) { return device; };

@@ -173,7 +173,7 @@ std::string historyStem(HistoryKind kind, const DeviceImage &image,
 
 UnitHistory::UnitHistory(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 
-std::filesystem::path UnitHistory::defaultFolder()
+std::filesystem::path dataFolder()
 {
     // A relative XDG_DATA_HOME is to be ignored, as an unset one.
     const char *data = std::getenv("XDG_DATA_HOME");
@@ -184,7 +184,12 @@ std::filesystem::path UnitHistory::defaultFolder()
         const char *home = std::getenv("HOME");
         base = std::filesystem::path(home && *home ? home : ".") / ".local" / "share";
     }
-    return base / "velmora" / "history";
+    return base / "velmora";
+}
+
+std::filesystem::path UnitHistory::defaultFolder()
+{
+    return dataFolder() / "history";
 }
 
 std::optional<HistoryEntry> UnitHistory::record(HistoryKind kind, const DeviceImage &image,

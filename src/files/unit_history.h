@@ -38,6 +38,10 @@ std::string identityText(const UnitIdentity &identity);
 std::string historyStem(HistoryKind kind, const DeviceImage &image,
                         std::chrono::system_clock::time_point time);
 
+// $XDG_DATA_HOME/velmora, else ~/.local/share/velmora: where the programs keep the user's data
+// (the unit history, ride logs).
+std::filesystem::path dataFolder();
+
 // The history folder: each entry is a parameter file (EXT_MON 0) and a parameter image file with
 // one stem. Nothing is kept in memory; every call looks at the folder as it is now, so the window
 // and the command-line tool may both add entries.

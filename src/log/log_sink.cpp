@@ -101,6 +101,16 @@ OpenedLog openWith(const std::filesystem::path &path, int flags)
 
 } // namespace
 
+std::string logFileName(std::chrono::system_clock::time_point when)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char name[48];
+    std::strftime(name, sizeof name, "velmora-%Y-%m-%d-%H%M%S.csv", &local);
+    return name;
+}
+
 OpenedLog openLogFile(const std::filesystem::path &path)
 {
     return openWith(path, O_TRUNC);
@@ -113,14 +123,10 @@ OpenedLog createLogIn(const std::filesystem::path &folder,
     std::filesystem::create_directories(folder, made);
     if (made)
         return OpenedLog{folder, -1, made.value()};
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char stem[40];
-    std::strftime(stem, sizeof stem, "velmora-%Y-%m-%d-%H%M%S", &local);
+    const std::string first = logFileName(when);
+    const std::string stem = first.substr(0, first.size() - 4);
     for (int n = 1;; ++n) {
-        const std::string name =
-            std::string(stem) + (n == 1 ? std::string() : '-' + std::to_string(n)) + ".csv";
+        const std::string name = n == 1 ? first : stem + '-' + std::to_string(n) + ".csv";
         OpenedLog opened = openWith(folder / name, O_EXCL);
         if (opened.error != EEXIST || n == 1000)
             return opened;

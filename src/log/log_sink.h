@@ -65,6 +65,8 @@ struct OpenedLog {
     int error = 0;
 };
 
+// "velmora-2026-12-09-103512.csv" for that local time.
+std::string logFileName(std::chrono::system_clock::time_point when);
 // Opens `path` for writing from its start, made when missing.
 OpenedLog openLogFile(const std::filesystem::path &path);
 // A new log in `folder` (made when needed), named by the local time `when`

@@ -1,6 +1,7 @@
 #include "dialogs.h"
 
 #include "printing.h"
+#include "texts.h"
 
 #include "model/triple.h"
 
@@ -106,6 +107,18 @@ QString MessageBoxDialogs::saveFileName(QWidget *parent, const QString &start)
 {
     QFileDialog dialog(parent);
     setUpSaveDialog(dialog, start);
+    return runFileDialog(dialog);
+}
+
+QString MessageBoxDialogs::logFileName(QWidget *parent, const QString &start, std::uint8_t language)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString logs = pick(text::kLogFilter, language);
+    dialog.setNameFilters({logs, kAllFilter});
+    dialog.selectNameFilter(logs);
+    setUpFileDialog(dialog, start);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
     return runFileDialog(dialog);
 }
 

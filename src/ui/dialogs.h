@@ -40,6 +40,9 @@ public:
     // user cancels. The save dialog asks before it lets an existing file be replaced.
     virtual QString openFileName(QWidget *parent, const QString &start) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &start) = 0;
+    // A ride log to write to, the dialog starting at `start`, in the language; it asks before it
+    // lets an existing file be replaced. Empty when the user cancels.
+    virtual QString logFileName(QWidget *parent, const QString &start, std::uint8_t language) = 0;
     // Prints the window's picture; returns the PDF file it went to when there was no printer,
     // empty when it went to the printer.
     virtual QString printPicture(QWidget *parent, const QImage &picture) = 0;
@@ -64,6 +67,7 @@ public:
     void notify(QWidget *, const QString &) override {}
     QString openFileName(QWidget *, const QString &) override { return {}; }
     QString saveFileName(QWidget *, const QString &) override { return {}; }
+    QString logFileName(QWidget *, const QString &, std::uint8_t) override { return {}; }
     QString printPicture(QWidget *, const QImage &) override { return {}; }
     void openDocument(const QString &) override {}
     std::optional<PortAssignments> setUpPorts(QWidget *, const PortSetup &) override
@@ -94,6 +98,7 @@ public:
     void notify(QWidget *parent, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &start) override;
     QString saveFileName(QWidget *parent, const QString &start) override;
+    QString logFileName(QWidget *parent, const QString &start, std::uint8_t language) override;
     QString printPicture(QWidget *parent, const QImage &picture) override;
     void openDocument(const QString &path) override;
     std::optional<PortAssignments> setUpPorts(QWidget *parent, const PortSetup &setup) override;

@@ -304,6 +304,19 @@ constexpr LanguageText kLayoutTexts[] = {
      {"Zálohovat|Před programováním přečíst parametry jednotky do historie",
       "Back up|Read the unit's parameters into the history before programming",
       "Sichern|Vor dem Programmieren die Parameter des Geräts in den Verlauf lesen"}},
+    {"MenuLog",
+     MenuHint,
+     {"Záznam|Zapisovat každou odpověď monitoru do souboru CSV",
+      "Log|Write every monitor reply into a CSV file",
+      "Protokoll|Jede Antwort der Überwachung in eine CSV-Datei schreiben"}},
+    {"MenuLogTo",
+     MenuCaption,
+     {"Záznam do &souboru...", "Log to &file...", "Protokoll in &Datei..."}},
+    {"MenuLogTo",
+     MenuHint,
+     {"Záznam do souboru|Zvolit soubor a zapisovat do něj záznam jízdy",
+      "Log to file|Choose a file and log the ride into it",
+      "Protokoll in Datei|Eine Datei wählen und die Fahrt in ihr protokollieren"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

@@ -293,6 +293,7 @@ void TFormHlav::FormCreate()
 
 void TFormHlav::FormClose()
 {
+    stopLog();
     CloseComPort();
     takeOverStep();
     velmora::consistencyPass(m_image, m_held);
@@ -744,6 +745,8 @@ void TFormHlav::showMonitor(const link::MonitorDisplay &display)
     m_gaugeVoda->setForeColor(colourOf(display.coolantGaugeColour));
     m_gaugeDuty->setProgress(display.dutyGauge);
     m_gaugeDuty->setForeColor(colourOf(display.dutyGaugeColour));
+    if (logging())
+        logRow(m_logFormat.monitorRow(display, std::chrono::system_clock::now()));
 }
 
 void TFormHlav::markLiveCells(const link::Marking &marking)
@@ -946,6 +949,7 @@ void TFormHlav::Timer1Timer()
 {
     ++m_ticks;
     m_link->tick();
+    watchLog();
     // What the link wrote in its tick, blocks read from the unit or a tuning write's cell, is
     // not an edit: no step takes it back.
     m_settled = m_image;

@@ -6,6 +6,8 @@
 #include "link/link.h"
 #include "link/port_catalog.h"
 #include "link/qt_serial_port.h"
+#include "log/log_format.h"
+#include "log/log_sink.h"
 #include "model/device_image.h"
 #include "model/edit_history.h"
 #include "model/grid_steps.h"
@@ -18,6 +20,7 @@
 #include <QStringList>
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -70,6 +73,10 @@ struct WindowOptions {
     // Where the unit history is kept. None: nothing is recorded and the list is empty, so that a
     // test that leaves it out writes nothing into the user's folder.
     std::filesystem::path historyFolder;
+    // Where "Start log" writes its ride logs. None: a log is started only with "Log to file...".
+    std::filesystem::path logFolder;
+    // The clock a running log's elapsed time is read from. None: the system's steady clock.
+    std::function<std::chrono::steady_clock::time_point()> clock;
 };
 
 // The main window: owns the device image, the settings held next to it and the grid, and is the
@@ -200,6 +207,14 @@ public:
     bool loadHistoryEntry(const files::HistoryEntry &entry);
     files::UnitHistory unitHistory() const { return files::UnitHistory(m_options.historyFolder); }
 
+    // Ride logs: every valid monitor reply is a row, the end of every transaction and every cell
+    // a tuning step moves an event row. The rows go to the disk on the log sink's thread, so no
+    // tick waits for it; a failed write stops the log and says so in the message line.
+    void MenuLogClick();
+    void MenuLogToClick();
+    bool logging() const { return m_logSink != nullptr; }
+    void cellTuned(std::size_t offset, std::uint8_t from, std::uint8_t to) override;
+
     // Curves and maps, one step at a time.
     void CurveMinusClick();
     void CurvePlusClick();
@@ -305,6 +320,16 @@ private:
     // The Edit menu's items name the steps they would take, in the language in force.
     void updateEditItems();
 
+    // The log's part of building the window: its Tools items and status field.
+    void buildLogItems(QMenu *tools);
+    void startLog(const log::OpenedLog &opened);
+    void stopLog();
+    void logRow(const std::string &row);
+    // In every tick: a failed write stops the log, else the status field follows it.
+    void watchLog();
+    void updateLogItems(); // captions and check mark as logging is on or off
+    void logProblem(const QString &text);
+
     void applyDependentRules();
     void checkTpModeItem(); // exactly the TP mode item of the mode in force
     // False while a step runs or the window is closing: editing events then start nothing.
@@ -386,6 +411,15 @@ private:
     std::unique_ptr<DeviceImage> m_unitSet; // where a compare reads the unit into
     bool m_comparingUnit = false;           // the scratch read running is the compare's
     std::function<void()> m_loadOther;
+
+    QAction *m_logItem = nullptr;
+    QAction *m_logToItem = nullptr;
+    QLabel *m_logStatus = nullptr;
+    log::LogFormat m_logFormat{true}; // the window always writes the programming count
+    std::unique_ptr<log::LogSink> m_logSink;
+    std::filesystem::path m_logPath;
+    std::chrono::steady_clock::time_point m_logStart;
+    quint64 m_logRows = 0; // monitor and event rows, without the header
 };
 
 } // namespace velmora::ui

@@ -74,6 +74,7 @@ void TFormHlav::setLanguage(std::uint8_t language)
     applyLanguage(this, language);
     tpModeDisplay();
     updateEditItems();
+    updateLogItems();
     if (m_compare)
         m_compare->setLanguage(language);
 }

@@ -53,6 +53,8 @@ std::optional<std::string> TFormHlav::record(files::HistoryKind kind,
 
 void TFormHlav::transactionEnded(link::Transaction transaction, link::Outcome outcome)
 {
+    if (const auto event = log::transactionEvent(transaction, outcome))
+        logRow(m_logFormat.eventRow(std::chrono::system_clock::now(), *event));
     compareReadEnded(transaction, outcome);
     // A tuning write may report its late echo while the user's transaction runs: only the end of
     // the transaction that was marked takes the mark away. Programming after change cancels a

@@ -149,6 +149,7 @@ void TFormHlav::buildMenus()
     m_backupFirst = tools->addAction(QStringLiteral("Back up the unit before programming"));
     m_backupFirst->setObjectName(QStringLiteral("MenuBackupFirst"));
     m_backupFirst->setCheckable(true);
+    buildLogItems(tools);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",

@@ -47,6 +47,14 @@ public:
         saveStarts << start;
         return take(savePaths);
     }
+    // The ride logs "Log to file..." is given, one per call; none left cancels.
+    std::deque<QString> logPaths;
+    QStringList logStarts;
+    QString logFileName(QWidget *, const QString &start, std::uint8_t) override
+    {
+        logStarts << start;
+        return take(logPaths);
+    }
 
     // Pages go into a PDF in `pdfFolder` (when set), as on a machine without a printer.
     QString pdfFolder;
