@@ -1,9 +1,9 @@
 // Saves pictures of the window for the manual and for a person to look at:
 //   velmora-screenshots OUTDIR [LANGUAGE] [MODEL] [--live]
-// page0.png .. page6.png show each page, menu-<name>.png each menu of the menu bar. With a model
-// its defaults are set and the tuning group is opened. With --live a simulated unit holding those
-// defaults runs behind the port, the window reads it first, and the pictures are taken once its
-// monitor replies show a running engine.
+// page0.png .. page6.png show each page, menu-<name>.png each menu of the menu bar, logging.png
+// the window while it logs a ride. With a model its defaults are set and the tuning group is
+// opened. With --live a simulated unit holding those defaults runs behind the port, the window
+// reads it first, and the pictures are taken once its monitor replies show a running engine.
 // Run it off screen (QT_QPA_PLATFORM=offscreen) or under a real X server (xvfb-run).
 #include "sim/block_store.h"
 #include "sim/operating_point.h"
@@ -96,6 +96,7 @@ int main(int argc, char *argv[])
     if (!words.isEmpty())
         options.arguments << words.first();
     options.settingsPath = config.path().toStdString() + "/velmora/Velmora05.ini";
+    options.logFolder = config.path().toStdString() + "/logs";
     options.portDevice = [device = unit ? unit->slavePath() : std::string()](
                              int, const files::SettingsFile &) { return device; };
     ui::SilentDialogs dialogs;
@@ -145,5 +146,16 @@ int main(int argc, char *argv[])
         if (!save(menu->grab(), QStringLiteral("%1/menu-%2.png").arg(dir, menu->objectName())))
             return 1;
     }
+
+    // A ride being logged: the log's time and rows at the right end of the status bar.
+    pages->setCurrentIndex(0);
+    window.MenuLogClick();
+    if (!window.logging()) {
+        std::fputs("velmora-screenshots: no log could be started\n", stderr);
+        return 1;
+    }
+    runUntil([] { return false; }, 2100);
+    if (!save(window.grab(), QStringLiteral("%1/logging.png").arg(dir)))
+        return 1;
     return 0;
 }
