@@ -9,9 +9,6 @@
 #include <QAction>
 #include <QTabWidget>
 
-#include <fstream>
-#include <sstream>
-
 using namespace velmora;
 using namespace velmora::layout;
 using velmora::log::test::csvFields;
@@ -53,11 +50,8 @@ protected:
     QString logPath() const { return config.path() + QStringLiteral("/ride.csv"); }
     std::vector<std::vector<std::string>> logRows() const
     {
-        std::ifstream in(logPath().toStdString(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
         std::vector<std::vector<std::string>> rows;
-        for (const std::string &line : textLines(text.str()))
+        for (const std::string &line : textLines(log::test::fileText(logPath().toStdString())))
             rows.push_back(csvFields(line));
         return rows;
     }

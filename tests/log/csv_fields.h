@@ -1,5 +1,8 @@
 #pragma once
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +42,15 @@ inline std::vector<std::string> textLines(std::string_view text)
         text.remove_prefix(end + 1);
     }
     return lines;
+}
+
+// The whole of a file as it is on the disk now; empty when it cannot be read.
+inline std::string fileText(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 } // namespace velmora::log::test

@@ -1,6 +1,7 @@
 // The file sink: rows reach the disk on the sink's thread, a failed write stops it, and what was
 // written survives the program.
 #include "../files/temp_folder.h"
+#include "csv_fields.h"
 
 #include "log/log_sink.h"
 
@@ -10,15 +11,14 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace velmora;
 using log::LogSink;
+using log::test::fileText;
 using namespace std::chrono_literals;
 
 namespace {
@@ -33,14 +33,6 @@ bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds deadli
         std::this_thread::sleep_for(5ms);
     }
     return true;
-}
-
-std::string contents(const std::filesystem::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 int openFor(const std::filesystem::path &path)
@@ -61,9 +53,9 @@ TEST(LogSinkTest, RowsReachTheFileWithinTheFlushInterval)
     LogSink sink(openFor(path));
     sink.append("header\n");
     sink.append("row 1\n");
-    EXPECT_TRUE(waitFor([&] { return contents(path) == "header\nrow 1\n"; }));
+    EXPECT_TRUE(waitFor([&] { return fileText(path) == "header\nrow 1\n"; }));
     sink.append("row 2\n");
-    EXPECT_TRUE(waitFor([&] { return contents(path) == "header\nrow 1\nrow 2\n"; }));
+    EXPECT_TRUE(waitFor([&] { return fileText(path) == "header\nrow 1\nrow 2\n"; }));
     EXPECT_EQ(sink.bytesWritten(), sink.bytesAppended());
     EXPECT_EQ(sink.failure(), 0);
 }
@@ -80,10 +72,10 @@ TEST(LogSinkTest, MuchPendingGoesOutAtOnceAndCloseWritesTheRest)
     sink.append("tail\n");
     EXPECT_EQ(sink.bytesWritten(), much.size());
     sink.close();
-    EXPECT_EQ(contents(path), much + "tail\n");
+    EXPECT_EQ(fileText(path), much + "tail\n");
     sink.append("after close\n");
     sink.close();
-    EXPECT_EQ(contents(path), much + "tail\n");
+    EXPECT_EQ(fileText(path), much + "tail\n");
 }
 
 TEST(LogSinkTest, AFullDiskStopsTheSinkAndSaysWhy)
@@ -121,7 +113,7 @@ TEST(LogSinkTest, WrittenRowsSurviveAnAbortedProgram)
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), SIGABRT);
-    EXPECT_EQ(contents(path), "header\nrow 1\n");
+    EXPECT_EQ(fileText(path), "header\nrow 1\n");
 }
 
 TEST(LogSinkTest, NewLogsAreNamedByTheTimeAndNeverReplaceAFile)
@@ -147,7 +139,7 @@ TEST(LogSinkTest, NewLogsAreNamedByTheTimeAndNeverReplaceAFile)
     ASSERT_EQ(second.error, 0);
     EXPECT_EQ(second.path, logs / "velmora-2026-12-09-103512-2.csv");
     ::close(second.fd);
-    EXPECT_EQ(contents(first.path), "kept");
+    EXPECT_EQ(fileText(first.path), "kept");
 
     // A folder that cannot be made: a file stands where it would go, which stops root too.
     const log::OpenedLog refused = log::createLogIn(first.path / "logs", when);

@@ -10,7 +10,6 @@
 #include <QStatusBar>
 
 #include <fstream>
-#include <sstream>
 
 using namespace velmora;
 using namespace std::chrono_literals;
@@ -45,10 +44,7 @@ protected:
     }
     static std::vector<std::string> rows(const std::filesystem::path &path)
     {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return textLines(text.str());
+        return textLines(log::test::fileText(path));
     }
     QAction *logItem() const { return find<QAction>(QStringLiteral("MenuLog")); }
     QLabel *status() const { return find<QLabel>(QStringLiteral("LogStatus")); }
