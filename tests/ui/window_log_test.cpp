@@ -59,7 +59,7 @@ protected:
 
 } // namespace
 
-TEST_F(WindowLogTest, ToolsEndWithOneSeparatorAndTheTwoLogItemsOnAFreeShortcut)
+TEST_F(WindowLogTest, ToolsHoldTheLogItemsAfterOneSeparatorOnAFreeShortcut)
 {
     openLogging();
     const QList<QAction *> tools = find<QMenu>(QStringLiteral("MenuTools"))->actions();
@@ -79,7 +79,9 @@ TEST_F(WindowLogTest, ToolsEndWithOneSeparatorAndTheTwoLogItemsOnAFreeShortcut)
     EXPECT_EQ(logItem()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
 }
 
-TEST_F(WindowLogTest, EveryReplyIsARowUntilTheLogStops)
+// Start log: a row per reply under the window's header, counted with the elapsed time in the
+// status field in the language in force, until the item is chosen again.
+TEST_F(WindowLogTest, StartLogCountsEveryReplyInTheStatusFieldUntilStopped)
 {
     unitHolds(0, 0);
     openLogging();
@@ -90,46 +92,15 @@ TEST_F(WindowLogTest, EveryReplyIsARowUntilTheLogStops)
     EXPECT_TRUE(logItem()->isChecked());
     EXPECT_EQ(logItem()->text(), "Stop &log");
     EXPECT_TRUE(status()->isVisibleTo(window.get()));
+    EXPECT_EQ(status()->text(), "Log 00:00:00, 0 rows");
     ASSERT_EQ(logs().size(), 1u);
     EXPECT_EQ(logs()[0].filename().string().rfind("velmora-", 0), 0u);
 
-    ticks(60); // a monitor request every sixth tick
-    trigger("MenuLog");
-    EXPECT_FALSE(window->logging());
-    EXPECT_FALSE(logItem()->isChecked());
-    EXPECT_EQ(logItem()->text(), "Start &log");
-    EXPECT_FALSE(status()->isVisibleTo(window.get()));
-
-    const auto lines = rows(logs()[0]);
-    ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(lines[0] + '\n', log::LogFormat(true).header());
-    const auto names = csvFields(lines[0]);
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const auto fields = csvFields(lines[i]);
-        ASSERT_EQ(fields.size(), names.size()) << lines[i];
-        EXPECT_EQ(fields.back(), "") << "no event on a monitor row";
-        EXPECT_EQ(names[23], "programming count [count]");
-        EXPECT_FALSE(fields[23].empty()) << "the window always writes the count";
-    }
-    // Stopped means stopped: more replies add nothing.
-    ticks(30);
-    EXPECT_EQ(rows(logs()[0]).size(), lines.size());
-}
-
-TEST_F(WindowLogTest, StatusFieldShowsElapsedTimeAndRowsInTheLanguage)
-{
-    unitHolds(0, 0);
-    openLogging();
-    connectUnit();
-    trigger("MenuLog");
-    EXPECT_EQ(status()->text(), "Log 00:00:00, 0 rows");
-    ticks(20);
+    ticks(20); // a monitor request every sixth tick
     now += 12min + 34s;
     ticks(1);
-    // The count is what went into the file: the rows under its header once the log is stopped.
-    const QString shown = status()->text();
-    const QString rowsShown = shown.section(QLatin1Char(' '), 2, 2);
-    EXPECT_EQ(shown, "Log 00:12:34, " + rowsShown + " rows");
+    const QString rowsShown = status()->text().section(QLatin1Char(' '), 2, 2);
+    EXPECT_EQ(status()->text(), "Log 00:12:34, " + rowsShown + " rows");
     EXPECT_GE(rowsShown.toInt(), 2);
     now += 2h;
     window->MenuCzechClick();
@@ -139,10 +110,24 @@ TEST_F(WindowLogTest, StatusFieldShowsElapsedTimeAndRowsInTheLanguage)
     EXPECT_EQ(status()->text(), "Protokoll 02:12:34, " + rowsShown + " Zeilen");
     EXPECT_EQ(logItem()->text(), "&Protokoll beenden");
     EXPECT_EQ(find<QAction>(QStringLiteral("MenuLogTo"))->text(), "Protokoll in &Datei...");
+
     trigger("MenuLog");
+    EXPECT_FALSE(window->logging());
+    EXPECT_FALSE(logItem()->isChecked());
     EXPECT_EQ(logItem()->text(), "&Protokoll starten");
-    ASSERT_EQ(logs().size(), 1u);
-    EXPECT_EQ(rows(logs()[0]).size(), static_cast<std::size_t>(rowsShown.toInt()) + 1);
+    EXPECT_FALSE(status()->isVisibleTo(window.get()));
+    // The count is what went into the file, all of it written once the log stopped.
+    const auto lines = rows(logs()[0]);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(rowsShown.toInt()) + 1);
+    EXPECT_EQ(lines[0] + '\n', log::LogFormat(true).header());
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const auto fields = csvFields(lines[i]);
+        ASSERT_EQ(fields.size(), log::LogFormat(true).columnCount()) << lines[i];
+        EXPECT_EQ(fields.back(), "") << "no event on a monitor row";
+        EXPECT_FALSE(fields[23].empty()) << "the window always writes the programming count";
+    }
+    ticks(30); // stopped means stopped
+    EXPECT_EQ(rows(logs()[0]).size(), lines.size());
 }
 
 TEST_F(WindowLogTest, ReadAndProgramEndsAreEventRows)
