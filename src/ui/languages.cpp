@@ -304,6 +304,12 @@ constexpr LanguageText kLayoutTexts[] = {
      {"Zálohovat|Před programováním přečíst parametry jednotky do historie",
       "Back up|Read the unit's parameters into the history before programming",
       "Sichern|Vor dem Programmieren die Parameter des Geräts in den Verlauf lesen"}},
+    {"MenuGraphs", MenuCaption, {"&Grafy", "&Graphs", "&Diagramme"}},
+    {"MenuGraphs",
+     MenuHint,
+     {"Grafy|Křivky a mapy jako grafy v samostatném okně",
+      "Graphs|The curves and maps as pictures in a window of their own",
+      "Diagramme|Die Kurven und Kennfelder als Bilder in einem eigenen Fenster"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

@@ -149,6 +149,10 @@ void TFormHlav::buildMenus()
     m_backupFirst = tools->addAction(QStringLiteral("Back up the unit before programming"));
     m_backupFirst->setObjectName(QStringLiteral("MenuBackupFirst"));
     m_backupFirst->setCheckable(true);
+    tools->addSeparator();
+    QAction *graphs = tools->addAction(QStringLiteral("Graphs"));
+    graphs->setObjectName(QStringLiteral("MenuGraphs"));
+    connect(graphs, &QAction::triggered, this, &TFormHlav::MenuGraphsClick);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",
