@@ -145,18 +145,16 @@ GraphsWindow::GraphsWindow(QWidget *parent) : QWidget(parent, Qt::Window)
         plot.view = new QChartView(chart);
         plot.view->setObjectName(partName(def, "Chart"));
         plot.view->setRenderHint(QPainter::Antialiasing);
-        QWidget *page = plot.view;
+        auto *page = new QSplitter(Qt::Horizontal);
+        page->setObjectName(QString::fromLatin1(def.name));
+        page->addWidget(plot.view);
         if (isMap(def)) {
-            auto *split = new QSplitter(Qt::Horizontal);
-            split->addWidget(plot.view);
             plot.heat = new MapHeat;
             plot.heat->setObjectName(partName(def, "Heat"));
-            split->addWidget(plot.heat);
-            split->setStretchFactor(0, 1);
-            split->setStretchFactor(1, 1);
-            page = split;
+            page->addWidget(plot.heat);
+            page->setStretchFactor(0, 1);
+            page->setStretchFactor(1, 1);
         }
-        page->setObjectName(QString::fromLatin1(def.name));
         m_pages->addTab(page, QString());
     }
     setLanguage(m_language);

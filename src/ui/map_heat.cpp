@@ -84,30 +84,47 @@ QColor MapHeat::colourOf(int value) const
     return scaleColour(double(value - m_smallest) / double(m_largest - m_smallest));
 }
 
+MapHeat::Margins MapHeat::margins() const
+{
+    const QFontMetrics fm = fontMetrics();
+    const int line = fm.height();
+    Margins m{};
+    for (const QString &r : m_rows)
+        m.rowLabels = std::max(m.rowLabels, fm.horizontalAdvance(r));
+    m.legendLabels = std::max({fm.horizontalAdvance(QString::number(m_largest)),
+                               fm.horizontalAdvance(QString::number(m_smallest)), line});
+    m.left = kGap + line + kGap + m.rowLabels + kGap;
+    m.right = kGap * 3 + kLegendBar + kGap + m.legendLabels;
+    m.top = kGap + line + kGap; // room for the legend's title
+    m.bottom = kGap + line + kGap + line + kGap;
+    return m;
+}
+
+QRect MapHeat::cellArea() const
+{
+    const Margins m = margins();
+    return {m.left, m.top, std::max(width() - m.left - m.right, kSide),
+            std::max(height() - m.top - m.bottom, kSide)};
+}
+
+QRectF MapHeat::cellRect(int row, int column) const
+{
+    const QRect cells = cellArea();
+    const double cw = cells.width() / double(kSide);
+    const double ch = cells.height() / double(kSide);
+    return {cells.left() + column * cw, cells.top() + row * ch, cw, ch};
+}
+
 void MapHeat::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Window));
     const QFontMetrics fm = fontMetrics();
     const int line = fm.height();
-
-    int rowLabelWidth = 0;
-    for (const QString &r : m_rows)
-        rowLabelWidth = std::max(rowLabelWidth, fm.horizontalAdvance(r));
-    const int legendLabels =
-        std::max({fm.horizontalAdvance(QString::number(m_largest)),
-                  fm.horizontalAdvance(QString::number(m_smallest)), line});
-    const int left = kGap + line + kGap + rowLabelWidth + kGap;
-    const int right = kGap * 3 + kLegendBar + kGap + legendLabels;
-    const int top = kGap + line + kGap; // room for the legend's title
-    const int bottom = kGap + line + kGap + line + kGap;
-    const QRect cells(left, top, std::max(width() - left - right, kSide),
-                      std::max(height() - top - bottom, kSide));
+    const Margins m = margins();
+    const QRect cells = cellArea();
     const double cw = cells.width() / double(kSide);
     const double ch = cells.height() / double(kSide);
-    const auto cellRect = [&](int r, int c) {
-        return QRectF(cells.left() + c * cw, cells.top() + r * ch, cw, ch);
-    };
 
     const bool valuesFit = fm.horizontalAdvance(QStringLiteral("250")) + 4 <= cw && line <= ch;
     for (int r = 0; r < kSide; ++r) {
@@ -144,7 +161,7 @@ void MapHeat::paintEvent(QPaintEvent *)
                Qt::AlignCenter, m_columnTitle);
     for (int r = 0; r < kSide && r < m_rows.size(); ++r) {
         const QRectF box = cellRect(r, 0);
-        p.drawText(QRectF(left - kGap - rowLabelWidth, box.top(), rowLabelWidth, ch),
+        p.drawText(QRectF(m.left - kGap - m.rowLabels, box.top(), m.rowLabels, ch),
                    Qt::AlignRight | Qt::AlignVCenter, m_rows[r]);
     }
     p.save();
@@ -163,11 +180,11 @@ void MapHeat::paintEvent(QPaintEvent *)
     p.drawRect(bar.adjusted(0, 0, -1, -1));
     p.setPen(palette().color(QPalette::WindowText));
     const int labelsLeft = bar.right() + kGap;
-    p.drawText(QRect(labelsLeft, bar.top(), legendLabels, line), Qt::AlignLeft,
+    p.drawText(QRect(labelsLeft, bar.top(), m.legendLabels, line), Qt::AlignLeft,
                QString::number(m_largest));
-    p.drawText(QRect(labelsLeft, bar.bottom() - line, legendLabels, line), Qt::AlignLeft,
+    p.drawText(QRect(labelsLeft, bar.bottom() - line, m.legendLabels, line), Qt::AlignLeft,
                QString::number(m_smallest));
-    p.drawText(QRect(bar.left() - 2 * line, kGap, right + 2 * line, line), Qt::AlignCenter,
+    p.drawText(QRect(bar.left() - 2 * line, kGap, m.right + 2 * line, line), Qt::AlignCenter,
                m_legendTitle);
 }
 

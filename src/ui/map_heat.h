@@ -39,6 +39,8 @@ public:
     QColor colourOf(int value) const;
     // The scale itself, from 0 (smallest) to 1 (largest).
     static QColor scaleColour(double fraction);
+    // Where a cell is drawn at the widget's present size.
+    QRectF cellRect(int row, int column) const;
 
     QSize sizeHint() const override { return {520, 420}; }
     QSize minimumSizeHint() const override { return {260, 220}; }
@@ -47,6 +49,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The room the labels take around the cells.
+    struct Margins {
+        int rowLabels, legendLabels, left, right, top, bottom;
+    };
+    Margins margins() const;
+    QRect cellArea() const;
+
     Cells m_cells{};
     int m_smallest = 0;
     int m_largest = 0;
