@@ -154,11 +154,12 @@ GraphsWindow::GraphsWindow(QWidget *parent) : QWidget(parent, Qt::Window)
             page->addWidget(plot.heat);
             page->setStretchFactor(0, 1);
             page->setStretchFactor(1, 1);
+            page->setSizes({1000, 1000}); // halves until the user moves the handle
         }
         m_pages->addTab(page, QString());
     }
     setLanguage(m_language);
-    resize(1100, 560);
+    resize(1200, 600);
 }
 
 bool GraphsWindow::follow(const DeviceImage &image)

@@ -184,8 +184,7 @@ void MapHeat::paintEvent(QPaintEvent *)
                QString::number(m_largest));
     p.drawText(QRect(labelsLeft, bar.bottom() - line, m.legendLabels, line), Qt::AlignLeft,
                QString::number(m_smallest));
-    p.drawText(QRect(bar.left() - 2 * line, kGap, m.right + 2 * line, line), Qt::AlignCenter,
-               m_legendTitle);
+    p.drawText(QRect(0, kGap, width() - kGap, line), Qt::AlignRight, m_legendTitle);
 }
 
 } // namespace velmora::ui
