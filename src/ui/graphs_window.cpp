@@ -60,11 +60,26 @@ constexpr std::array<PageDef, GraphsWindow::kPageCount> kPages{{
      20,
      {"Napětí serva [mV]", "Servo voltage [mV]", "Servospannung [mV]"},
      Rows::None},
-    {"GraphsTp14", {"Mapa TP14", "TP14 map", "Kennfeld TP14"}, kRpmJetTp, kJetTp, 1, kInjection,
+    {"GraphsTp14",
+     {"Mapa TP14", "TP14 map", "Kennfeld TP14"},
+     kRpmJetTp,
+     kJetTp,
+     1,
+     kInjection,
      Rows::Throttle},
-    {"GraphsTp23", {"Mapa TP23", "TP23 map", "Kennfeld TP23"}, kRpmJetTpi, kJetTpi, 1, kInjection,
+    {"GraphsTp23",
+     {"Mapa TP23", "TP23 map", "Kennfeld TP23"},
+     kRpmJetTpi,
+     kJetTpi,
+     1,
+     kInjection,
      Rows::Throttle},
-    {"GraphsIap", {"Mapa IAP", "IAP map", "Kennfeld IAP"}, kRpmJetIap, kJetIap, 1, kInjection,
+    {"GraphsIap",
+     {"Mapa IAP", "IAP map", "Kennfeld IAP"},
+     kRpmJetIap,
+     kJetIap,
+     1,
+     kInjection,
      Rows::Pressure},
 }};
 
@@ -248,8 +263,8 @@ void GraphsWindow::markLive(std::size_t page)
     std::optional<QPointF> point;
     std::optional<QPoint> cell;
     if (m_live && !isMap(def)) {
-        const int value = page == std::size_t(Page::Ignition) ? m_live->advanceDegrees
-                                                             : m_live->servoDesiredMv;
+        const int value =
+            page == std::size_t(Page::Ignition) ? m_live->advanceDegrees : m_live->servoDesiredMv;
         point = QPointF(m_live->rpm, value);
     } else if (m_live && m_live->rpm != 0) {
         // Only the maps the unit takes its load from now hold a live cell, as in the grid.

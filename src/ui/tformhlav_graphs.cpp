@@ -16,9 +16,9 @@ void TFormHlav::MenuGraphsClick()
         const QRect frame = frameGeometry();
         const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
         const int room = screen.isValid() ? screen.right() - frame.right() : m_graphs->width();
-        const int x = room >= m_graphs->width() ? frame.right() + 1
-                                                : std::max(screen.left(), screen.right() -
-                                                                              m_graphs->width());
+        const int x = room >= m_graphs->width()
+                          ? frame.right() + 1
+                          : std::max(screen.left(), screen.right() - m_graphs->width());
         m_graphs->move(x, frame.top());
     }
     m_graphs->show();
