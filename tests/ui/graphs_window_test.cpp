@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QChartView>
+#include <QMenu>
 #include <QScatterSeries>
 #include <QTabWidget>
 #include <QValueAxis>
@@ -37,11 +38,9 @@ protected:
 };
 
 // TP14 map cell of row r, column c.
-const char *tp14Cell(int row, int column)
+std::string tp14Cell(int row, int column)
 {
-    static std::string name;
-    name = "Edit" + std::to_string(50 + 10 * row + column);
-    return name.c_str();
+    return "Edit" + std::to_string(50 + 10 * row + column);
 }
 
 } // namespace
@@ -49,6 +48,9 @@ const char *tp14Cell(int row, int column)
 TEST_F(GraphsWindowTest, OneWindowOfItsOwnShowsTheSetAsItIs)
 {
     openShown({QStringLiteral("ENGLISH")});
+    const QList<QAction *> tools = find<QMenu>(QStringLiteral("MenuTools"))->actions();
+    ASSERT_GE(tools.size(), 2);
+    EXPECT_EQ(tools.last()->objectName(), "MenuGraphs") << "the last item of the Tools menu";
     window->image()[kAdvance + 3] = 27;
     window->image()[kRpmAdv + 3] = 45;
     window->image()[kNapPriv + 2] = 100;
@@ -78,7 +80,7 @@ TEST_F(GraphsWindowTest, FollowsACellEditAndATickRedrawsOnlyAChange)
     ui::GraphsWindow *g = graphs();
     find<QTabWidget>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     const int before = g->heat(Page::Tp14)->value(2, 3);
-    enter(tp14Cell(2, 3), before + 40);
+    enter(tp14Cell(2, 3).c_str(), before + 40);
     ASSERT_EQ(at(kJetTp + 23), before + 40);
     EXPECT_EQ(g->heat(Page::Tp14)->value(2, 3), before + 40);
     EXPECT_EQ(yAt(g->line(Page::Tp14, 2), 3), before + 40);
@@ -126,7 +128,7 @@ TEST_F(GraphsWindowTest, FollowsAReadAndAnUndo)
 
     find<QTabWidget>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     const int read = at(kJetTp);
-    enter(tp14Cell(0, 0), read + 7);
+    enter(tp14Cell(0, 0).c_str(), read + 7);
     ASSERT_EQ(g->heat(Page::Tp14)->value(0, 0), read + 7);
     trigger("MenuUndo");
     ASSERT_EQ(at(kJetTp), read);

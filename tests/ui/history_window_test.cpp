@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <fstream>
 
 using namespace velmora;
@@ -328,15 +329,21 @@ TEST_F(HistoryWindowTest, LoadingAnEntryIsAnAfterChangeStep)
     EXPECT_EQ(window->image(), before);
 }
 
-TEST_F(HistoryWindowTest, ToolsMenuEndsWithTheHistoryItemsInEveryLanguage)
+TEST_F(HistoryWindowTest, ToolsMenuHoldsTheHistoryItemsAfterASeparatorInEveryLanguage)
 {
     openShown({QStringLiteral("ENGLISH")});
     const QList<QAction *> items = find<QMenu>(QStringLiteral("MenuTools"))->actions();
-    ASSERT_GE(items.size(), 5);
-    // "Compare..." stands first after the separator.
-    EXPECT_TRUE(items[items.size() - 5]->isSeparator());
-    EXPECT_EQ(items[items.size() - 4]->objectName(), "MenuCompare");
-    const auto last = items.mid(items.size() - 4);
+    // "Compare..." stands first after the separator that ends the specified items; later
+    // additions to the menu follow the history items.
+    const auto compare = std::find_if(items.begin(), items.end(), [](const QAction *a) {
+        return a->objectName() == QLatin1String("MenuCompare");
+    });
+    ASSERT_NE(compare, items.end());
+    const qsizetype first = compare - items.begin();
+    ASSERT_GE(first, 1);
+    ASSERT_GE(items.size(), first + 4);
+    EXPECT_TRUE(items[first - 1]->isSeparator());
+    const auto last = items.mid(first, 4);
     EXPECT_EQ(last[1]->objectName(), "MenuUnitHistory");
     EXPECT_EQ(last[2]->objectName(), "MenuKeepHistory");
     EXPECT_EQ(last[3]->objectName(), "MenuBackupFirst");
