@@ -311,12 +311,18 @@ constexpr LanguageText kLayoutTexts[] = {
       "Protokoll|Jede Antwort der Überwachung in eine CSV-Datei schreiben"}},
     {"MenuLogTo",
      MenuCaption,
-     {"Záznam do &souboru...", "Log to &file...", "Protokoll in &Datei..."}},
+     {"Záznam do &souboru...", "Log to &file...", "Protokoll in Da&tei..."}},
     {"MenuLogTo",
      MenuHint,
      {"Záznam do souboru|Zvolit soubor a zapisovat do něj záznam jízdy",
       "Log to file|Choose a file and log the ride into it",
       "Protokoll in Datei|Eine Datei wählen und die Fahrt in ihr protokollieren"}},
+    {"MenuGraphs", MenuCaption, {"&Grafy", "&Graphs", "&Diagramme"}},
+    {"MenuGraphs",
+     MenuHint,
+     {"Grafy|Křivky a mapy jako grafy v samostatném okně",
+      "Graphs|The curves and maps as pictures in a window of their own",
+      "Diagramme|Die Kurven und Kennfelder als Bilder in einem eigenen Fenster"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "elided_path.h"
 #include "gauge.h"
+#include "graphs_window.h"
 #include "languages.h"
 #include "printing.h"
 #include "texts.h"
@@ -77,6 +78,8 @@ void TFormHlav::setLanguage(std::uint8_t language)
     updateLogItems();
     if (m_compare)
         m_compare->setLanguage(language);
+    if (m_graphs)
+        m_graphs->setLanguage(language);
 }
 
 void TFormHlav::updateEditItems()

@@ -150,6 +150,9 @@ void TFormHlav::buildMenus()
     m_backupFirst->setObjectName(QStringLiteral("MenuBackupFirst"));
     m_backupFirst->setCheckable(true);
     buildLogItems(tools);
+    QAction *graphs = tools->addAction(QStringLiteral("Graphs"));
+    graphs->setObjectName(QStringLiteral("MenuGraphs"));
+    connect(graphs, &QAction::triggered, this, &TFormHlav::MenuGraphsClick);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",

@@ -109,7 +109,7 @@ TEST_F(WindowLogTest, StartLogCountsEveryReplyInTheStatusFieldUntilStopped)
     window->MenuGermanClick();
     EXPECT_EQ(status()->text(), "Protokoll 02:12:34, " + rowsShown + " Zeilen");
     EXPECT_EQ(logItem()->text(), "&Protokoll beenden");
-    EXPECT_EQ(find<QAction>(QStringLiteral("MenuLogTo"))->text(), "Protokoll in &Datei...");
+    EXPECT_EQ(find<QAction>(QStringLiteral("MenuLogTo"))->text(), "Protokoll in Da&tei...");
 
     trigger("MenuLog");
     EXPECT_FALSE(window->logging());
