@@ -18,10 +18,9 @@ inline constexpr Triple kNotALog{
     "%1 is not a ride log: its header has no time column \"time [ISO 8601]\".",
     "%1 ist keine Fahrtaufzeichnung: der Kopfzeile fehlt die Zeitspalte \"time [ISO 8601]\"."};
 // Under a log that opened: %1 is the number of rows dropped as cut off or malformed.
-inline constexpr Triple kRowsSkipped{
-    "Vynechané poškozené nebo neúplné řádky: %1",
-    "Rows skipped as damaged or incomplete: %1",
-    "Übersprungene beschädigte oder unvollständige Zeilen: %1"};
+inline constexpr Triple kRowsSkipped{"Vynechané poškozené nebo neúplné řádky: %1",
+                                     "Rows skipped as damaged or incomplete: %1",
+                                     "Übersprungene beschädigte oder unvollständige Zeilen: %1"};
 
 // The message for a log that was refused; nothing for one that opened.
 constexpr const Triple *problemText(LogProblem problem)
