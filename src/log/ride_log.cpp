@@ -1,5 +1,7 @@
 #include "ride_log.h"
 
+#include "log_format.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -11,6 +13,7 @@
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velmora::log {
 namespace {
@@ -22,46 +25,32 @@ constexpr std::string_view kEventColumn = "event [text]";
 // How a column's fields turn into values.
 enum class Kind { Number, State, Source, Text };
 
-struct KnownColumn {
-    std::string_view name;
-    Kind kind;
-};
+// How a column of the writer's header reads, by the unit its name ends in.
+Kind kindOf(std::string_view name)
+{
+    constexpr std::array<std::pair<std::string_view, Kind>, 3> kUnits{{
+        {"[state]", Kind::State},
+        {"[source]", Kind::Source},
+        {"[text]", Kind::Text},
+    }};
+    for (const auto &[unit, kind] : kUnits)
+        if (name.size() >= unit.size() && name.substr(name.size() - unit.size()) == unit)
+            return kind;
+    return Kind::Number;
+}
 
-// Every data column a ride log may have; the writer puts them in this order.
-constexpr std::array<KnownColumn, 32> kKnownColumns{{
-    {"rpm [rpm]", Kind::Number},
-    {"throttle [%]", Kind::Number},
-    {"lambda [mV]", Kind::Number},
-    {"coolant [°C]", Kind::Number},
-    {"air [°C]", Kind::Number},
-    {"intake pressure [%]", Kind::Number},
-    {"ambient pressure [kPa]", Kind::Number},
-    {"supply [V]", Kind::Number},
-    {"advance [°]", Kind::Number},
-    {"crank pick-up [state]", Kind::State},
-    {"cam pick-up [state]", Kind::State},
-    {"injection time 14 [us]", Kind::Number},
-    {"injection time 23 [us]", Kind::Number},
-    {"duty [%]", Kind::Number},
-    {"blocking [state]", Kind::State},
-    {"servo desired [mV]", Kind::Number},
-    {"servo measured [mV]", Kind::Number},
-    {"coolant correction [%]", Kind::Number},
-    {"air correction [%]", Kind::Number},
-    {"pressure correction [%]", Kind::Number},
-    {"start correction [%]", Kind::Number},
-    {"supply correction [us]", Kind::Number},
-    {"programming count [count]", Kind::Number},
-    {"version mismatch [text]", Kind::Text},
-    {"data error [flag]", Kind::Number},
-    {"load [source]", Kind::Source},
-    {"TP14 row [index]", Kind::Number},
-    {"TP14 column [index]", Kind::Number},
-    {"TP23 row [index]", Kind::Number},
-    {"TP23 column [index]", Kind::Number},
-    {"IAP row [index]", Kind::Number},
-    {"IAP column [index]", Kind::Number},
-}};
+// The names of every column the writer writes, the programming count included: a column of
+// another name is one the reader does not know.
+bool knownColumn(std::string_view header, std::string_view name)
+{
+    while (!header.empty()) {
+        const std::size_t end = std::min(header.find_first_of(",\n"), header.size());
+        if (header.substr(0, end) == name)
+            return true;
+        header.remove_prefix(std::min(end + 1, header.size()));
+    }
+    return false;
+}
 
 struct Word {
     std::string_view text;
@@ -374,6 +363,7 @@ LogReadResult parseRideLog(std::string_view text)
     } while (blank());
 
     RideLog log;
+    const std::string writerHeader = LogFormat(true).header();
     std::vector<int> slots(fields.size(), kIgnored);
     std::vector<Kind> kinds;
     bool hasTime = false;
@@ -385,13 +375,11 @@ LogReadResult parseRideLog(std::string_view text)
         } else if (name == kEventColumn &&
                    std::find(slots.begin(), slots.end(), kEvent) == slots.end()) {
             slots[i] = kEvent;
-        } else if (const auto known =
-                       std::find_if(kKnownColumns.begin(), kKnownColumns.end(),
-                                    [&](const KnownColumn &c) { return c.name == name; });
-                   known != kKnownColumns.end() && log.column(name) < 0) {
+        } else if (name != kTimeColumn && name != kEventColumn && knownColumn(writerHeader, name) &&
+                   log.column(name) < 0) {
             slots[i] = static_cast<int>(log.columns.size());
             log.columns.emplace_back(name);
-            kinds.push_back(known->kind);
+            kinds.push_back(kindOf(name));
         }
     }
     if (!hasTime) {

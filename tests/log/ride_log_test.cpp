@@ -114,10 +114,11 @@ TEST(RideLog, OlderColumnSetAnyOrderUnknownAndMissingColumns)
     EXPECT_TRUE(older.events.empty());
 
     // Shuffled, lambda missing, an unknown column whose text would be no number, and a second
-    // rpm column that must not replace the first.
+    // rpm, time and event column that must not replace the first.
     const RideLog shuffled =
-        parsed("oil [°C],IAP column [index],rpm [rpm],time [ISO 8601],rpm [rpm],IAP row [index]\n"
-               "hot,4,2500,2026-05-01T10:00:00Z,9999,7\n");
+        parsed("oil [°C],IAP column [index],rpm [rpm],time [ISO 8601],rpm [rpm],IAP row [index],"
+               "time [ISO 8601],event [text],event [text]\n"
+               "hot,4,2500,2026-05-01T10:00:00Z,9999,7,yesterday,,read: ok\n");
     EXPECT_EQ(shuffled.columns,
               (std::vector<std::string>{"IAP column [index]", "rpm [rpm]", "IAP row [index]"}));
     EXPECT_EQ(shuffled.column("lambda [mV]"), -1);
