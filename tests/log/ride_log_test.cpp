@@ -277,14 +277,19 @@ TEST(RideLog, RefusedFilesSayWhy)
     const LogReadResult directory = readRideLog(folder.path());
     EXPECT_EQ(directory.problem, LogProblem::Unreadable);
     EXPECT_EQ(directory.detail, std::strerror(EISDIR));
-    for (const LogProblem problem :
-         {LogProblem::Unreadable, LogProblem::Empty, LogProblem::NotALog}) {
-        const Triple *text = text::problemText(problem);
-        ASSERT_NE(text, nullptr);
-        for (std::uint8_t language = 0; language < 3; ++language)
-            EXPECT_NE(std::strstr(text->pick(language), "%1"), nullptr);
-    }
-    EXPECT_EQ(text::problemText(LogProblem::None), nullptr);
+    // The message names the file and the system's reason, a '%' in the name kept as it is.
+    const std::string file = (folder.path() / "100%2.csv").string();
+    EXPECT_EQ(text::problemMessage(readRideLog(file), file, 1),
+              "The ride log " + file + " cannot be read: " + std::strerror(ENOENT));
+    EXPECT_EQ(text::problemMessage(parseRideLog("rpm [rpm]\n"), "a.csv", 2),
+              "a.csv ist keine Fahrtaufzeichnung: der Kopfzeile fehlt die Zeitspalte "
+              "\"time [ISO 8601]\".");
+    EXPECT_EQ(text::problemMessage(parseRideLog(""), "a.csv", 0),
+              "Záznam jízdy a.csv neobsahuje žádný řádek.");
+    EXPECT_EQ(text::problemMessage(bad, "a.csv", 1), "");
+    EXPECT_EQ(text::skippedRowsMessage(bad.log->skippedRows, 1),
+              "Rows skipped as damaged or incomplete: 1");
+    EXPECT_EQ(text::skippedRowsMessage(0, 1), "");
 }
 
 TEST(RideLog, ReadsAFileAsItsText)
