@@ -247,6 +247,19 @@ bool digits(std::string_view text, std::size_t pos, std::size_t count, int &valu
     return true;
 }
 
+// Exact in nanoseconds and rounded once, for times up to 290 years apart; a time further from the
+// first row than that (a wrong clock) is counted in whole seconds.
+double secondsBetween(const Instant &first, const Instant &later)
+{
+    constexpr std::int64_t kExactSpan =
+        std::numeric_limits<std::int64_t>::max() / 1'000'000'000 - 1;
+    const std::int64_t whole = later.seconds - first.seconds;
+    const std::int64_t nanoseconds = later.nanoseconds - first.nanoseconds;
+    if (whole > kExactSpan || whole < -kExactSpan)
+        return static_cast<double>(whole) + static_cast<double>(nanoseconds) / 1e9;
+    return static_cast<double>(whole * 1'000'000'000 + nanoseconds) / 1e9;
+}
+
 // "YYYY-MM-DDTHH:MM:SS[.fff...][Z|+HH:MM|-HH:MM]".
 bool isoTime(std::string_view text, Instant &instant)
 {
@@ -387,12 +400,16 @@ LogReadResult parseRideLog(std::string_view text)
         return result;
     }
 
-    // One row per line at most: enough room for every row without a second allocation.
-    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    // Room for every row without a second allocation: a row is a line of a time and a comma a
+    // field at least, which also keeps a file of blank lines from reserving more than it holds.
+    const std::size_t shortestRow = 19 + slots.size();
+    const std::size_t rows =
+        std::min<std::size_t>(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
+                              text.size() / shortestRow + 1);
     log.values.resize(log.columns.size());
     for (std::vector<double> &column : log.values)
-        column.reserve(lines);
-    log.seconds.reserve(lines);
+        column.reserve(rows);
+    log.seconds.reserve(rows);
 
     std::vector<double> row(log.columns.size());
     std::optional<Instant> first;
@@ -430,10 +447,7 @@ LogReadResult parseRideLog(std::string_view text)
             first = instant;
             log.startTime = timeText;
         }
-        const double seconds =
-            static_cast<double>((instant.seconds - first->seconds) * 1'000'000'000 +
-                                (instant.nanoseconds - first->nanoseconds)) /
-            1e9;
+        const double seconds = secondsBetween(*first, instant);
         if (!eventText.empty()) {
             LogEvent &event = log.events.emplace_back();
             event.seconds = seconds;

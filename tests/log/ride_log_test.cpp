@@ -238,8 +238,10 @@ TEST(RideLog, TimesCountOnAcrossMidnightMonthAndYearEnds)
                                "2027-01-01T01:00:00.330+01:00,4\n" // the same moment again
                                "2027-01-31T23:59:59Z,5\n"
                                "2027-02-01T00:00:00.25Z,6\n"
-                               "2028-02-29T00:00:00Z,7\n");
-    ASSERT_EQ(log.seconds.size(), 7u);
+                               "2028-02-29T00:00:00Z,7\n"
+                               // A clock gone wrong: four centuries back, still a number.
+                               "1626-12-31T23:59:59.670Z,8\n");
+    ASSERT_EQ(log.seconds.size(), 8u);
     EXPECT_EQ(log.startTime, "2026-12-31T23:59:59.670Z");
     EXPECT_DOUBLE_EQ(log.seconds[0], 0);
     EXPECT_NEAR(log.seconds[1], 0.33, 1e-9);
@@ -250,6 +252,7 @@ TEST(RideLog, TimesCountOnAcrossMidnightMonthAndYearEnds)
     EXPECT_NEAR(log.seconds[5], january + 0.33 + 0.25, 1e-9);
     // 2027 has 365 days, February 2028 its 29th.
     EXPECT_NEAR(log.seconds[6], (365 + 31 + 28) * 86400.0 + 0.33, 1e-9);
+    EXPECT_EQ(log.seconds[7], -(400 * 365 + 97) * 86400.0);
 }
 
 TEST(RideLog, RefusedFilesSayWhy)
