@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -70,10 +71,10 @@ constexpr std::array<std::string_view, 3> kMapNames{"TP14", "TP23", "IAP"};
 
 enum class RecordEnd { Line, Malformed, EndOfText };
 
-// Splits the fields of one record starting at `pos` into `fields`, leaving `pos` after its line
-// end. A quoted field that holds "" is unquoted into `pool`, one string per field position, so
-// that the strings are reused from record to record and a field allocates nothing once the
-// first rows are read.
+// Splits the text into records, a record into fields that view the text. A quoted field that
+// holds "" is unquoted into a string kept for its field position, reused from record to record,
+// so a field allocates nothing once the first rows are read. The strings live in a deque: one
+// added for a later field must not move those the fields before it view.
 class RecordReader {
 public:
     explicit RecordReader(std::string_view text) : m_text(text) {}
@@ -158,7 +159,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos = 0;
-    std::vector<std::string> m_pool;
+    std::deque<std::string> m_pool;
 };
 
 // ---- Fields ----

@@ -191,6 +191,12 @@ TEST(RideLog, CrLfQuotesAndByteOrderMarkReadAsPlainLines)
     }
     EXPECT_EQ(b.events[0].text, "program: ok");
     EXPECT_EQ(c.events[0].text, "program: ok, \"fast\"\nreally");
+
+    // Two fields with doubled quotes in one row: the second must leave the first's text alone.
+    const RideLog twice = parsed("event [text],time [ISO 8601],note\n"
+                                 "\"ok \"\"1\"\"\",2026-05-01T10:00:00Z,\"n\"\"\"\n");
+    ASSERT_EQ(twice.events.size(), 1u);
+    EXPECT_EQ(twice.events[0].text, "ok \"1\"");
 }
 
 TEST(RideLog, EventsAndTuningWrites)
