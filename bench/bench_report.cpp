@@ -52,6 +52,7 @@ const Benchmark kBenchmarks[] = {
     {"velmora_program_bench", Output::FlatJson, {"--json"}},
     {"velmora_tuning_bench", Output::FlatJson, {"--json"}},
     {"velmora_startup_bench", Output::FlatJson, {"--json"}},
+    {"velmora_log_bench", Output::FlatJson, {"--json"}},
 };
 
 enum class Kind { Duration, Ticks, Memory };
@@ -107,6 +108,8 @@ const Row kRows[] = {
      Kind::Duration, kMillisecond, 1000 * kMillisecond},
     {"Resident memory after start-up (median)", "velmora_startup_bench", "rss_kb_median",
      Kind::Memory, 1, 100 * 1024},
+    {"6-hour ride log read + lambda by cell (median)", "velmora_log_bench", "open_ms_median",
+     Kind::Duration, kMillisecond, 1000 * kMillisecond},
 };
 
 using Figures = QHash<QString, double>;
