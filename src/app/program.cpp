@@ -71,6 +71,8 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     windowOptions.arguments = options.arguments;
     windowOptions.settingsPath = files::defaultSettingsPath();
     windowOptions.historyFolder = files::UnitHistory::defaultFolder();
+    // The ride logs lie beside the history, in the program's data folder.
+    windowOptions.logFolder = windowOptions.historyFolder.parent_path() / "logs";
     if (demoUnit) {
         windowOptions.portDevice =
             [device = demoUnit->slavePath()](int, const files::SettingsFile &) { return device; };

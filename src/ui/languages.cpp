@@ -304,6 +304,15 @@ constexpr LanguageText kLayoutTexts[] = {
      {"Zálohovat|Před programováním přečíst parametry jednotky do historie",
       "Back up|Read the unit's parameters into the history before programming",
       "Sichern|Vor dem Programmieren die Parameter des Geräts in den Verlauf lesen"}},
+    {"MenuOpenLog",
+     MenuCaption,
+     {"Otevřít &záznam jízdy...", "&Open log...", "Aufzeichnung ö&ffnen..."}},
+    {"MenuOpenLog",
+     MenuHint,
+     {"Otevřít záznam|Záznam jízdy v grafu, s kurzorem a lambdou podle buněk map",
+      "Open log|A ride log as a plot, with a cursor and the lambda by map cell",
+      "Aufzeichnung öffnen|Eine Fahrtaufzeichnung als Diagramm, mit Cursor und Lambda je "
+      "Kennfeldzelle"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

@@ -95,6 +95,15 @@ public:
         return answerHistory ? answerHistory(request) : std::nullopt;
     }
 
+    // Ride logs "Open log..." is given, one per call; an empty one (or none left) cancels.
+    std::deque<QString> logPaths;
+    QStringList logStarts; // the folder each dialog was asked to start in
+    QString openLogName(QWidget *, const QString &folder, std::uint8_t) override
+    {
+        logStarts << folder;
+        return take(logPaths);
+    }
+
 private:
     static QString take(std::deque<QString> &paths)
     {
