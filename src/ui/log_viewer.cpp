@@ -283,7 +283,7 @@ protected:
         }
         const int row = m_viewer.cursorRow();
         if (row >= 0) {
-            painter->setPen(QPen(QColor(0xc0, 0x10, 0x10), 1));
+            painter->setPen(QPen(Qt::black, 1.5));
             const double x = xAt(m_viewer.rideLog().seconds[std::size_t(row)]);
             painter->drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
         }
@@ -389,6 +389,7 @@ QWidget *LogViewer::buildPlotPage()
     m_cursorValues->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_cursorValues->verticalHeader()->hide();
     m_cursorValues->verticalHeader()->setDefaultSectionSize(20);
+    m_cursorValues->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_cursorValues->horizontalHeader()->setStretchLastSection(true);
     m_cursorValues->setRowCount(int(m_log.columns.size()));
     side->addWidget(m_cursorValues, 1);
@@ -400,7 +401,7 @@ QWidget *LogViewer::buildPlotPage()
     middle->addWidget(m_view, 1);
     auto *sideWidget = new QWidget(page);
     sideWidget->setLayout(side);
-    sideWidget->setFixedWidth(330);
+    sideWidget->setFixedWidth(360);
     middle->addWidget(sideWidget);
     layout->addLayout(middle, 1);
 
