@@ -306,7 +306,7 @@ constexpr LanguageText kLayoutTexts[] = {
       "Sichern|Vor dem Programmieren die Parameter des Geräts in den Verlauf lesen"}},
     {"MenuOpenLog",
      MenuCaption,
-     {"Otevřít &záznam jízdy...", "&Open log...", "Aufzeichnung ö&ffnen..."}},
+     {"Otevřít záznam &jízdy...", "&Open log...", "&Aufzeichnung öffnen..."}},
     {"MenuOpenLog",
      MenuHint,
      {"Otevřít záznam|Záznam jízdy v grafu, s kurzorem a lambdou podle buněk map",

@@ -107,9 +107,6 @@ const ChannelDef kChannels[LogViewer::kChannelCount] = {
     {"Supply", "supply [V]", {"Napájení [V]", "Supply [V]", "Versorgung [V]"}, 0xbcbd22, false},
 };
 
-// The cell columns of each injection map, in the order TP14, TP23, IAP.
-constexpr const char *kMapNames[] = {"TP14", "TP23", "IAP"};
-
 QString number(double value)
 {
     if (std::isnan(value))
@@ -118,6 +115,79 @@ QString number(double value)
         return QString::number(static_cast<long long>(value));
     return QString::number(value, 'f', 2);
 }
+
+// How the cursor panel shows a column's value: as a number, as a map cell counted from 1 (the
+// file counts from 0), or as the word a state stands for (the reader makes the first 1).
+enum class Shown { Number, Cell, Running, OnOff, Load };
+constexpr Triple kRunning[] = {{"bez signálu", "no signal", "kein Signal"},
+                               {"běží", "is running", "läuft"}};
+constexpr Triple kOnOff[] = {{"VYP", "OFF", "AUS"}, {"ZAP", "ON", "EIN"}};
+constexpr Triple kLoad[] = {{"sání", "intake", "Saugrohr"}, {"plyn", "throttle", "Drosselklappe"}};
+
+// The columns of a log that the plot does not offer, as the cursor panel names them; a column
+// the viewer does not know keeps the file's name.
+struct ColumnDef {
+    const char *column;
+    Triple caption;
+    Shown shown = Shown::Number;
+};
+const ColumnDef kOtherColumns[] = {
+    {"ambient pressure [kPa]",
+     {"Atmosférický tlak [kPa]", "Ambient pressure [kPa]", "Umgebungsdruck [kPa]"}},
+    {"crank pick-up [state]",
+     {"Snímač klikové hřídele", "Crank pick-up", "Kurbelwellengeber"},
+     Shown::Running},
+    {"cam pick-up [state]",
+     {"Snímač vačkové hřídele", "Cam pick-up", "Nockenwellengeber"},
+     Shown::Running},
+    {"duty [%]", {"Střída [%]", "Duty [%]", "Tastverhältnis [%]"}},
+    {"blocking [state]", {"Blokování", "Blocking", "Sperre"}, Shown::OnOff},
+    {"servo desired [mV]", {"Servo požadované [mV]", "Servo desired [mV]", "Servo Soll [mV]"}},
+    {"servo measured [mV]", {"Servo změřené [mV]", "Servo measured [mV]", "Servo Ist [mV]"}},
+    {"coolant correction [%]",
+     {"Korekce chladicí kapaliny [%]", "Coolant correction [%]", "Kühlmittelkorrektur [%]"}},
+    {"air correction [%]", {"Korekce vzduchu [%]", "Air correction [%]", "Luftkorrektur [%]"}},
+    {"pressure correction [%]",
+     {"Korekce tlaku [%]", "Pressure correction [%]", "Druckkorrektur [%]"}},
+    {"start correction [%]", {"Korekce startu [%]", "Start correction [%]", "Startkorrektur [%]"}},
+    {"supply correction [us]",
+     {"Korekce napájení [µs]", "Supply correction [µs]", "Versorgungskorrektur [µs]"}},
+    {"programming count [count]", {"Počet programování", "Programming count", "Programmierzähler"}},
+    {"version mismatch [text]", {"Nesouhlas verze", "Version mismatch", "Versionskonflikt"}},
+    {"data error [flag]", {"Chyba dat", "Data error", "Datenfehler"}},
+    {"load [source]", {"Zatížení", "Load", "Last"}, Shown::Load},
+    {"TP14 row [index]", {"TP14 řádek", "TP14 row", "TP14 Zeile"}, Shown::Cell},
+    {"TP14 column [index]", {"TP14 sloupec", "TP14 column", "TP14 Spalte"}, Shown::Cell},
+    {"TP23 row [index]", {"TP23 řádek", "TP23 row", "TP23 Zeile"}, Shown::Cell},
+    {"TP23 column [index]", {"TP23 sloupec", "TP23 column", "TP23 Spalte"}, Shown::Cell},
+    {"IAP row [index]", {"IAP řádek", "IAP row", "IAP Zeile"}, Shown::Cell},
+    {"IAP column [index]", {"IAP sloupec", "IAP column", "IAP Spalte"}, Shown::Cell},
+};
+
+QString shownValue(double value, Shown shown, std::uint8_t language)
+{
+    const auto word = [&](const Triple(&words)[2]) {
+        return pick(words[value != 0 ? 1 : 0], language);
+    };
+    if (std::isnan(value))
+        return number(value);
+    switch (shown) {
+    case Shown::Number:
+        break;
+    case Shown::Cell:
+        return number(value + 1);
+    case Shown::Running:
+        return word(kRunning);
+    case Shown::OnOff:
+        return word(kOnOff);
+    case Shown::Load:
+        return word(kLoad);
+    }
+    return number(value);
+}
+
+// The cell columns of each injection map, in the order TP14, TP23, IAP.
+constexpr const char *kMapNames[] = {"TP14", "TP23", "IAP"};
 
 int cellIndex(double value)
 {
@@ -634,9 +704,13 @@ void LogViewer::fillCursorPanel()
     for (std::size_t c = 0; c < m_log.columns.size(); ++c) {
         const std::string &column = m_log.columns[c];
         QString name = QString::fromStdString(column);
+        Shown shown = Shown::Number;
         for (const ChannelDef &def : kChannels)
             if (column == def.column)
                 name = pick(def.caption, m_language);
+        for (const ColumnDef &def : kOtherColumns)
+            if (column == def.column)
+                name = pick(def.caption, m_language), shown = def.shown;
         const auto set = [this, c](int at, const QString &text) {
             QTableWidgetItem *item = m_cursorValues->item(int(c), at);
             if (!item)
@@ -644,7 +718,7 @@ void LogViewer::fillCursorPanel()
             item->setText(text);
         };
         set(0, name);
-        set(1, number(m_log.values[c][row]));
+        set(1, shownValue(m_log.values[c][row], shown, m_language));
     }
     QStringList cells;
     bool anyColumns = false;

@@ -191,7 +191,8 @@ TEST_F(LogViewerTest, TheCursorShowsTheWholeRowAndItsMapCells)
     EXPECT_EQ(viewer->cursorRow(), 3);
     EXPECT_EQ(cursorValue(viewer, "rpm [rpm]"), QStringLiteral("4000"));
     EXPECT_EQ(cursorValue(viewer, "advance [°]"), QStringLiteral("18")); // not plotted, shown
-    EXPECT_EQ(cursorValue(viewer, "load [source]"), QStringLiteral("0"));
+    EXPECT_EQ(cursorValue(viewer, "load [source]"), QStringLiteral("intake"));
+    EXPECT_EQ(cursorValue(viewer, "TP14 column [index]"), QStringLiteral("6")); // from 1
     EXPECT_TRUE(
         part<QLabel>(viewer, "LogCursorHeading")->text().contains(QStringLiteral("0:03.0")));
 
