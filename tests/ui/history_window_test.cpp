@@ -328,18 +328,22 @@ TEST_F(HistoryWindowTest, LoadingAnEntryIsAnAfterChangeStep)
     EXPECT_EQ(window->image(), before);
 }
 
-TEST_F(HistoryWindowTest, ToolsMenuEndsWithTheHistoryItemsInEveryLanguage)
+TEST_F(HistoryWindowTest, ToolsMenuHoldsTheHistoryItemsInEveryLanguage)
 {
     openShown({QStringLiteral("ENGLISH")});
     const QList<QAction *> items = find<QMenu>(QStringLiteral("MenuTools"))->actions();
-    ASSERT_GE(items.size(), 5);
-    // "Compare..." stands first after the separator.
-    EXPECT_TRUE(items[items.size() - 5]->isSeparator());
-    EXPECT_EQ(items[items.size() - 4]->objectName(), "MenuCompare");
-    const auto last = items.mid(items.size() - 4);
+    const qsizetype compare = items.indexOf(find<QAction>(QStringLiteral("MenuCompare")));
+    ASSERT_GE(compare, 1);
+    ASSERT_GE(items.size(), compare + 4);
+    // "Compare..." stands first after the separator that follows the specified items; the ride
+    // logs follow after one more.
+    EXPECT_TRUE(items[compare - 1]->isSeparator());
+    const auto last = items.mid(compare, 4);
     EXPECT_EQ(last[1]->objectName(), "MenuUnitHistory");
     EXPECT_EQ(last[2]->objectName(), "MenuKeepHistory");
     EXPECT_EQ(last[3]->objectName(), "MenuBackupFirst");
+    ASSERT_GE(items.size(), compare + 6);
+    EXPECT_TRUE(items[compare + 4]->isSeparator());
     const auto caption = [&](int i) { return last[i]->text().remove(QLatin1Char('&')); };
     EXPECT_EQ(caption(1), "Unit history...");
     EXPECT_EQ(caption(2), "Keep unit history");
