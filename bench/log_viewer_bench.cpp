@@ -16,10 +16,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -28,12 +26,6 @@ constexpr int kRideSeconds = 6 * 3600;
 constexpr int kDefaultOpens = 5;
 constexpr double kGoalMs = 1000;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -41,35 +33,24 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    bool json = false;
-    int opens = kDefaultOpens;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0) {
-            json = true;
-        } else if (std::strcmp(argv[i], "--opens") == 0 && i + 1 < argc) {
-            opens = std::max(1, std::atoi(argv[++i]));
-        } else {
-            std::fprintf(stderr, "usage: velmora_log_viewer_bench [--opens N] [--json]\n");
-            return 2;
-        }
-    }
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("velmora-log-viewer-bench-" + std::to_string(::getpid()) + ".csv");
-    const int rows = velmora::bench::writeRide(path, kRideSeconds);
-    if (rows < 0) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    const auto options = velmora::bench::rideBenchOptions(argc, argv, "velmora_log_viewer_bench",
+                                                          "--opens", kDefaultOpens);
+    if (!options)
+        return 2;
+    const velmora::bench::RideFile ride("velmora-log-viewer-bench", kRideSeconds);
+    const std::filesystem::path &path = ride.path();
+    const int rows = ride.rows();
+    if (rows < 0)
         return 1;
-    }
 
     using Clock = std::chrono::steady_clock;
     std::vector<double> openMs;
     int drawn = 0;
-    for (int i = 0; i < opens; ++i) {
+    for (int i = 0; i < options->runs; ++i) {
         const auto begin = Clock::now();
         velmora::log::LogReadResult read = velmora::log::readRideLog(path);
         if (!read.log || static_cast<int>(read.log->seconds.size()) != rows) {
             std::fprintf(stderr, "the ride did not read back whole\n");
-            std::filesystem::remove(path);
             return 1;
         }
         velmora::ui::LogViewer viewer(std::move(*read.log), QString::fromStdString(path.string()),
@@ -81,20 +62,19 @@ int main(int argc, char **argv)
         drawn = static_cast<int>(viewer.series(0)->count());
         if (picture.isNull() || drawn == 0 || drawn >= rows) {
             std::fprintf(stderr, "the viewer did not draw the ride (%d points)\n", drawn);
-            std::filesystem::remove(path);
             return 1;
         }
         openMs.push_back(std::chrono::duration<double, std::milli>(end - begin).count());
     }
-    std::filesystem::remove(path);
 
-    if (json) {
+    using velmora::bench::median;
+    if (options->json) {
         std::printf("{\"rows\": %d, \"points_drawn\": %d, \"viewer_open_ms_median\": %.2f}\n", rows,
                     drawn, median(openMs));
         return 0;
     }
     std::printf("A six-hour ride log in the viewer: %d rows, %d speed points drawn\n", rows, drawn);
-    std::printf("  opened and painted (median of %d): %8.1f ms   goal: under %.0f ms\n", opens,
-                median(openMs), kGoalMs);
+    std::printf("  opened and painted (median of %d): %8.1f ms   goal: under %.0f ms\n",
+                options->runs, median(openMs), kGoalMs);
     return 0;
 }
