@@ -2,12 +2,14 @@
 
 // A made-up ride log for the benchmarks and the manual's pictures: every column the window
 // writes, one monitor reply every 330 ms, with tuning writes and Reads among the rows.
+#include "log/log_format.h"
+#include "model/image_layout.h"
+
 #include <algorithm>
-#include <cmath>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -20,69 +22,62 @@ namespace velmora::bench {
 
 inline constexpr int kReplyMs = 330;
 
-inline constexpr const char *kHeader =
-    "time [ISO 8601],rpm [rpm],throttle [%],lambda [mV],coolant [°C],air [°C],"
-    "intake pressure [%],ambient pressure [kPa],supply [V],advance [°],crank pick-up [state],"
-    "cam pick-up [state],injection time 14 [us],injection time 23 [us],duty [%],"
-    "blocking [state],servo desired [mV],servo measured [mV],coolant correction [%],"
-    "air correction [%],pressure correction [%],start correction [%],supply correction [us],"
-    "programming count [count],version mismatch [text],data error [flag],load [source],"
-    "TP14 row [index],TP14 column [index],TP23 row [index],TP23 column [index],IAP row [index],"
-    "IAP column [index],event [text]\n";
-
-inline std::string timeText(std::time_t start, long long millis)
-{
-    const std::time_t seconds = start + static_cast<std::time_t>(millis / 1000);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[40];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-    std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(millis % 1000));
-    return text;
-}
-
-// `rideSeconds` of a ride that starts before midnight: rpm and throttle wander like a road's,
-// lambda follows the throttle with noise, and every few minutes the tuning writes a cell or a
-// Read runs. Returns the number of monitor rows, -1 when the file could not be written.
+// `rideSeconds` of a ride that starts before midnight, written by the log writer the window uses:
+// rpm and throttle wander like a road's, lambda follows the throttle with noise, and every three
+// minutes the tuning writes a cell, every half hour a Read runs. Returns the number of monitor
+// rows, -1 when the file could not be written.
 inline int writeRide(const std::filesystem::path &path, int rideSeconds)
 {
+    using namespace std::chrono;
     std::mt19937 random(18);
     std::normal_distribution<double> noise(0, 1);
+    const log::LogFormat format(true);
     std::ofstream out(path, std::ios::binary);
-    out << kHeader;
-    const std::time_t start = 1798761600 - 3 * 3600; // 2026-12-31 21:00 UTC
+    out << format.header();
+    const system_clock::time_point start{seconds(1798761600 - 3 * 3600)}; // 2026-12-31 21:00
     double throttle = 10, rpm = 1500;
     int rows = 0;
-    char line[512];
+    link::MonitorDisplay display;
+    link::MonitorSample &s = display.sample;
+    s.throttleValid = s.intakeValid = s.crankRunning = s.camRunning = true;
     for (long long ms = 0; ms < rideSeconds * 1000LL; ms += kReplyMs) {
-        const std::string time = timeText(start, ms);
+        const auto when = start + milliseconds(ms);
         if (ms % (180 * 1000) < kReplyMs) {
-            const int cell = static_cast<int>(ms / 1000) % 100;
-            out << time << std::string(33, ',') << "tuning write: TP14 row " << cell / 10
-                << " column " << cell % 10 << " from 120 to 121\n";
+            const std::size_t cell = static_cast<std::size_t>(ms / 1000) % 100;
+            out << format.eventRow(when, *log::tuningEvent(layout::kJetTp + cell, 120, 121));
             if (ms % (1800 * 1000) < kReplyMs)
-                out << time << std::string(33, ',') << "read: ok\n";
+                out << format.eventRow(
+                    when, *log::transactionEvent(link::Transaction::Read, link::Outcome::Ok));
         }
         throttle = std::clamp(throttle + 3 * noise(random), 0.0, 100.0);
         rpm = std::clamp(rpm + 60 * noise(random) + (throttle - 30) * 2, 900.0, 9500.0);
-        const int lambda =
+        s.rpm = static_cast<int>(rpm);
+        s.throttlePercent = static_cast<int>(throttle);
+        s.lambdaMv =
             std::clamp(static_cast<int>(450 + 4 * (30 - throttle) + 40 * noise(random)), 20, 990);
-        const int intake = static_cast<int>(throttle * 0.9);
-        const int row = std::min(9, static_cast<int>(throttle / 10));
-        const int column = std::min(9, static_cast<int>(rpm / 1000));
-        const int injection = static_cast<int>(1500 + throttle * 40);
-        std::snprintf(line, sizeof line,
-                      "%s,%d,%d,%s,%d,%d,%d,%.1f,%.1f,%d,is running,is running,%d,%d,%d,OFF,%d,%d,"
-                      "%.1f,%.1f,%.1f,%.1f,%d,%d,,0,%s,%d,%d,%d,%d,%d,%d,\n",
-                      time.c_str(), static_cast<int>(rpm), static_cast<int>(throttle),
-                      rows % 997 == 0 ? "error" : std::to_string(lambda).c_str(), 85 + rows % 7,
-                      24 + rows % 3, intake, 98.0 + noise(random) * 0.2, 13.6 + noise(random) * 0.1,
-                      static_cast<int>(10 + rpm / 300), injection, injection + 12,
-                      static_cast<int>(rpm * injection / 1'200'000),
-                      1000 + static_cast<int>(throttle * 30), 995 + static_cast<int>(throttle * 30),
-                      0.0, -1.5, 2.5, 0.0, 40, 17, throttle < 50 ? "throttle" : "intake", row,
-                      column, row, column, std::min(9, intake / 10), column);
-        out << line;
+        // Now and then a reply the monitor shows as "error".
+        s.intakeValid = rows % 997 != 0;
+        s.intakePercent = static_cast<int>(throttle * 0.9);
+        s.coolantCelsius = 85 + rows % 7;
+        s.airCelsius = 24 + rows % 3;
+        s.ambientKpa = 98.0 + noise(random) * 0.2;
+        s.supplyVolts = 13.6 + noise(random) * 0.1;
+        s.advanceDegrees = static_cast<int>(10 + rpm / 300);
+        s.injection14Us = static_cast<int>(1500 + throttle * 40);
+        s.injection23Us = s.injection14Us + 12;
+        s.dutyPercent = static_cast<int>(rpm * s.injection14Us / 1'200'000);
+        s.servoDesiredMv = 1000 + static_cast<int>(throttle * 30);
+        s.servoMeasuredMv = s.servoDesiredMv - 5;
+        s.airCorrectionPercent = -1.5;
+        s.pressureCorrectionPercent = 2.5;
+        s.supplyCorrectionUs = 40;
+        s.programmingCount = 17;
+        s.throttleLoad = throttle < 50;
+        s.cells.tpRow = std::min(9, static_cast<int>(throttle / 10));
+        s.cells.tp14Column = s.cells.tp23Column = std::min(9, static_cast<int>(rpm / 1000));
+        s.cells.iapRow = std::min(9, s.intakePercent / 10);
+        s.cells.iapColumn = s.cells.tp14Column;
+        out << format.monitorRow(display, when);
         ++rows;
     }
     out.close();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/monitor_display.h"
+#include "log/log_format.h"
 
 #include <array>
 #include <chrono>
@@ -11,12 +12,12 @@
 
 namespace velmora::cli {
 
-// Writes what each monitor reply shows: as the monitor labels, one to a line, or as CSV rows of
-// the numbers in its sample.
+// Writes what each monitor reply shows: as the monitor labels, one to a line, or as the rows of a
+// ride log, as the window writes them.
 // A label keeps its last colour until a reply decides it again, as on the window.
 class MonitorPrinter {
 public:
-    static constexpr std::size_t kLabelCount = 22;
+    static constexpr std::size_t kLabelCount = log::kMonitorColumnCount;
 
     MonitorPrinter(std::ostream &out, std::uint8_t language, bool extended, bool csv);
 
@@ -32,10 +33,8 @@ private:
     std::uint8_t m_language;
     bool m_extended;
     bool m_csv;
+    log::LogFormat m_format;
     std::array<std::optional<link::Colour>, kLabelCount> m_colours{};
 };
-
-// "2026-12-08T21:40:31.123Z"
-std::string isoTime(std::chrono::system_clock::time_point when);
 
 } // namespace velmora::cli

@@ -127,15 +127,15 @@ void Link::trackLiveCells()
 bool Link::nudgeCell(std::size_t offset, bool lean, bool rich)
 {
     std::uint8_t &cell = m_image[offset];
-    if (lean && cell < 250) {
+    const std::uint8_t from = cell;
+    if (lean && cell < 250)
         ++cell;
-        return true;
-    }
-    if (rich && cell > 0) {
+    else if (rich && cell > 0)
         --cell;
-        return true;
-    }
-    return false;
+    else
+        return false;
+    m_view.cellTuned(offset, from, cell);
+    return true;
 }
 
 void Link::tuningStep()

@@ -62,6 +62,9 @@ public:
     // got no echo in time reports ProgramError once; it is still repeated, and the echo that
     // comes at last reports Ok.
     virtual void transactionEnded(Transaction, Outcome) {}
+    // A tuning step changed the image byte at `offset` (a cell of an injection map) from `from`
+    // to `to`; the block that carries it goes to the unit next.
+    virtual void cellTuned(std::size_t /*offset*/, std::uint8_t /*from*/, std::uint8_t /*to*/) {}
 
     virtual bool programAfterChangeTicked() const = 0;
     virtual bool tuningOnTicked() const = 0;

@@ -2,29 +2,9 @@
 
 #include "link_texts.h"
 
-#include <initializer_list>
-
 namespace velmora::link {
 
 namespace {
-
-// `pattern` with %1 and %2 replaced in one pass, so that a device or a system text holding a
-// '%' comes out as it is.
-std::string fill(const char *pattern, std::initializer_list<std::string> values)
-{
-    std::string out;
-    for (const char *c = pattern; *c; ++c) {
-        const bool placeholder = c[0] == '%' && c[1] >= '1' && c[1] <= '9' &&
-                                 static_cast<std::size_t>(c[1] - '1') < values.size();
-        if (placeholder) {
-            out += values.begin()[c[1] - '1'];
-            ++c;
-        } else {
-            out += *c;
-        }
-    }
-    return out;
-}
 
 std::string adapters(const PortList &present, std::uint8_t language)
 {
@@ -40,7 +20,7 @@ std::string adapters(const PortList &present, std::uint8_t language)
     }
     if (list.empty())
         return text::kNoUsbAdapter.pick(language);
-    return fill(text::kUsbAdapters.pick(language), {list});
+    return fillIn(text::kUsbAdapters.pick(language), {list});
 }
 
 } // namespace
@@ -53,15 +33,15 @@ std::string openFailureLine(const std::string &device, const OpenResult &result,
     case OpenError::None:
         return {};
     case OpenError::PermissionDenied:
-        return fill(text::kOpenPermission.pick(language), {name});
+        return fillIn(text::kOpenPermission.pick(language), {name});
     case OpenError::Busy:
-        return fill(text::kOpenBusy.pick(language), {name});
+        return fillIn(text::kOpenBusy.pick(language), {name});
     case OpenError::Missing:
-        return fill(text::kOpenMissing.pick(language), {name, adapters(present, language)});
+        return fillIn(text::kOpenMissing.pick(language), {name, adapters(present, language)});
     case OpenError::Other:
         break;
     }
-    return fill(text::kOpenOther.pick(language), {name, result.systemReason});
+    return fillIn(text::kOpenOther.pick(language), {name, result.systemReason});
 }
 
 std::string openFailureText(const std::string &device, const OpenResult &result,

@@ -3,6 +3,9 @@
 #include "model/triple.h"
 #include "ride_log.h"
 
+#include <cstdint>
+#include <string>
+
 // What the log viewer and the command-line tool say about a ride log they read.
 namespace velmora::log::text {
 
@@ -36,6 +39,20 @@ constexpr const Triple *problemText(LogProblem problem)
         return &kNotALog;
     }
     return &kNotALog;
+}
+
+// Why the log at `file` cannot be opened, in the user's language; empty for a log that opened.
+inline std::string problemMessage(const LogReadResult &result, const std::string &file,
+                                  std::uint8_t language)
+{
+    const Triple *text = problemText(result.problem);
+    return text ? fillIn(text->pick(language), {file, result.detail}) : std::string();
+}
+
+// How many rows of an opened log were dropped; empty when none was.
+inline std::string skippedRowsMessage(int count, std::uint8_t language)
+{
+    return count > 0 ? fillIn(kRowsSkipped.pick(language), {std::to_string(count)}) : std::string();
 }
 
 } // namespace velmora::log::text

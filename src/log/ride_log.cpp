@@ -1,5 +1,7 @@
 #include "ride_log.h"
 
+#include "log_format.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -7,10 +9,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velmora::log {
 namespace {
@@ -22,46 +26,32 @@ constexpr std::string_view kEventColumn = "event [text]";
 // How a column's fields turn into values.
 enum class Kind { Number, State, Source, Text };
 
-struct KnownColumn {
-    std::string_view name;
-    Kind kind;
-};
+// How a column of the writer's header reads, by the unit its name ends in.
+Kind kindOf(std::string_view name)
+{
+    constexpr std::array<std::pair<std::string_view, Kind>, 3> kUnits{{
+        {"[state]", Kind::State},
+        {"[source]", Kind::Source},
+        {"[text]", Kind::Text},
+    }};
+    for (const auto &[unit, kind] : kUnits)
+        if (name.size() >= unit.size() && name.substr(name.size() - unit.size()) == unit)
+            return kind;
+    return Kind::Number;
+}
 
-// Every data column a ride log may have; the writer puts them in this order.
-constexpr std::array<KnownColumn, 32> kKnownColumns{{
-    {"rpm [rpm]", Kind::Number},
-    {"throttle [%]", Kind::Number},
-    {"lambda [mV]", Kind::Number},
-    {"coolant [°C]", Kind::Number},
-    {"air [°C]", Kind::Number},
-    {"intake pressure [%]", Kind::Number},
-    {"ambient pressure [kPa]", Kind::Number},
-    {"supply [V]", Kind::Number},
-    {"advance [°]", Kind::Number},
-    {"crank pick-up [state]", Kind::State},
-    {"cam pick-up [state]", Kind::State},
-    {"injection time 14 [us]", Kind::Number},
-    {"injection time 23 [us]", Kind::Number},
-    {"duty [%]", Kind::Number},
-    {"blocking [state]", Kind::State},
-    {"servo desired [mV]", Kind::Number},
-    {"servo measured [mV]", Kind::Number},
-    {"coolant correction [%]", Kind::Number},
-    {"air correction [%]", Kind::Number},
-    {"pressure correction [%]", Kind::Number},
-    {"start correction [%]", Kind::Number},
-    {"supply correction [us]", Kind::Number},
-    {"programming count [count]", Kind::Number},
-    {"version mismatch [text]", Kind::Text},
-    {"data error [flag]", Kind::Number},
-    {"load [source]", Kind::Source},
-    {"TP14 row [index]", Kind::Number},
-    {"TP14 column [index]", Kind::Number},
-    {"TP23 row [index]", Kind::Number},
-    {"TP23 column [index]", Kind::Number},
-    {"IAP row [index]", Kind::Number},
-    {"IAP column [index]", Kind::Number},
-}};
+// The names of every column the writer writes, the programming count included: a column of
+// another name is one the reader does not know.
+bool knownColumn(std::string_view header, std::string_view name)
+{
+    while (!header.empty()) {
+        const std::size_t end = std::min(header.find_first_of(",\n"), header.size());
+        if (header.substr(0, end) == name)
+            return true;
+        header.remove_prefix(std::min(end + 1, header.size()));
+    }
+    return false;
+}
 
 struct Word {
     std::string_view text;
@@ -81,10 +71,10 @@ constexpr std::array<std::string_view, 3> kMapNames{"TP14", "TP23", "IAP"};
 
 enum class RecordEnd { Line, Malformed, EndOfText };
 
-// Splits the fields of one record starting at `pos` into `fields`, leaving `pos` after its line
-// end. A quoted field that holds "" is unquoted into `pool`, one string per field position, so
-// that the strings are reused from record to record and a field allocates nothing once the
-// first rows are read.
+// Splits the text into records, a record into fields that view the text. A quoted field that
+// holds "" is unquoted into a string kept for its field position, reused from record to record,
+// so a field allocates nothing once the first rows are read. The strings live in a deque: one
+// added for a later field must not move those the fields before it view.
 class RecordReader {
 public:
     explicit RecordReader(std::string_view text) : m_text(text) {}
@@ -169,7 +159,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos = 0;
-    std::vector<std::string> m_pool;
+    std::deque<std::string> m_pool;
 };
 
 // ---- Fields ----
@@ -256,6 +246,19 @@ bool digits(std::string_view text, std::size_t pos, std::size_t count, int &valu
         value = value * 10 + (text[i] - '0');
     }
     return true;
+}
+
+// Exact in nanoseconds and rounded once, for times up to 290 years apart; a time further from the
+// first row than that (a wrong clock) is counted in whole seconds.
+double secondsBetween(const Instant &first, const Instant &later)
+{
+    constexpr std::int64_t kExactSpan =
+        std::numeric_limits<std::int64_t>::max() / 1'000'000'000 - 1;
+    const std::int64_t whole = later.seconds - first.seconds;
+    const std::int64_t nanoseconds = later.nanoseconds - first.nanoseconds;
+    if (whole > kExactSpan || whole < -kExactSpan)
+        return static_cast<double>(whole) + static_cast<double>(nanoseconds) / 1e9;
+    return static_cast<double>(whole * 1'000'000'000 + nanoseconds) / 1e9;
 }
 
 // "YYYY-MM-DDTHH:MM:SS[.fff...][Z|+HH:MM|-HH:MM]".
@@ -374,6 +377,7 @@ LogReadResult parseRideLog(std::string_view text)
     } while (blank());
 
     RideLog log;
+    const std::string writerHeader = LogFormat(true).header();
     std::vector<int> slots(fields.size(), kIgnored);
     std::vector<Kind> kinds;
     bool hasTime = false;
@@ -385,13 +389,11 @@ LogReadResult parseRideLog(std::string_view text)
         } else if (name == kEventColumn &&
                    std::find(slots.begin(), slots.end(), kEvent) == slots.end()) {
             slots[i] = kEvent;
-        } else if (const auto known =
-                       std::find_if(kKnownColumns.begin(), kKnownColumns.end(),
-                                    [&](const KnownColumn &c) { return c.name == name; });
-                   known != kKnownColumns.end() && log.column(name) < 0) {
+        } else if (name != kTimeColumn && name != kEventColumn && knownColumn(writerHeader, name) &&
+                   log.column(name) < 0) {
             slots[i] = static_cast<int>(log.columns.size());
             log.columns.emplace_back(name);
-            kinds.push_back(known->kind);
+            kinds.push_back(kindOf(name));
         }
     }
     if (!hasTime) {
@@ -399,12 +401,16 @@ LogReadResult parseRideLog(std::string_view text)
         return result;
     }
 
-    // One row per line at most: enough room for every row without a second allocation.
-    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    // Room for every row without a second allocation: a row is a line of a time and a comma a
+    // field at least, which also keeps a file of blank lines from reserving more than it holds.
+    const std::size_t shortestRow = 19 + slots.size();
+    const std::size_t rows =
+        std::min<std::size_t>(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
+                              text.size() / shortestRow + 1);
     log.values.resize(log.columns.size());
     for (std::vector<double> &column : log.values)
-        column.reserve(lines);
-    log.seconds.reserve(lines);
+        column.reserve(rows);
+    log.seconds.reserve(rows);
 
     std::vector<double> row(log.columns.size());
     std::optional<Instant> first;
@@ -442,10 +448,7 @@ LogReadResult parseRideLog(std::string_view text)
             first = instant;
             log.startTime = timeText;
         }
-        const double seconds =
-            static_cast<double>((instant.seconds - first->seconds) * 1'000'000'000 +
-                                (instant.nanoseconds - first->nanoseconds)) /
-            1e9;
+        const double seconds = secondsBetween(*first, instant);
         if (!eventText.empty()) {
             LogEvent &event = log.events.emplace_back();
             event.seconds = seconds;

@@ -51,7 +51,8 @@ struct RideLog {
     std::vector<std::string> columns;        // data column names as in the header, minus time/event
     std::vector<double> seconds;             // time of each monitor row since the first row
     std::vector<std::vector<double>> values; // values[column][row]; NaN where empty or "error";
-                                             // states: "is running"/"ON"/"throttle" -> 1, else 0
+                                             // states: "is running"/"ON"/"throttle" -> 1, else 0;
+                                             // the version mismatch: 1 where shown, else 0
     std::vector<LogEvent> events;
     std::string startTime; // the first row's time text
     int skippedRows = 0;   // malformed rows dropped (a truncated last one...)

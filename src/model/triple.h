@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 
 namespace velmora {
 
@@ -16,5 +18,23 @@ struct Triple {
         return language == 0 ? czech : language == 2 ? german : english;
     }
 };
+
+// `pattern` with %1, %2, ... replaced in one pass, so that a value holding a '%' (a file name, a
+// system text) comes out as it is.
+inline std::string fillIn(const char *pattern, std::initializer_list<std::string> values)
+{
+    std::string out;
+    for (const char *c = pattern; *c; ++c) {
+        const bool placeholder = c[0] == '%' && c[1] >= '1' && c[1] <= '9' &&
+                                 static_cast<std::size_t>(c[1] - '1') < values.size();
+        if (placeholder) {
+            out += values.begin()[c[1] - '1'];
+            ++c;
+        } else {
+            out += *c;
+        }
+    }
+    return out;
+}
 
 } // namespace velmora

@@ -682,7 +682,8 @@ void LogViewer::setLanguage(std::uint8_t language)
         m_channels[std::size_t(c)].box->setText(pick(kChannels[c].caption, language));
     m_reset->setText(pick(kReset, language));
     m_help->setText(pick(kHelp, language));
-    m_note->setText(pick(log::text::kRowsSkipped, language).arg(m_log.skippedRows));
+    m_note->setText(
+        QString::fromStdString(log::text::skippedRowsMessage(m_log.skippedRows, language)));
     m_cursorValues->setHorizontalHeaderLabels(pick(kCursorHeads, language));
     m_lambdaLegend->setText(pick(kLambdaLegend, language));
     fillCursorPanel();

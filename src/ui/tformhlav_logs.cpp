@@ -26,11 +26,8 @@ bool TFormHlav::openLog(const QString &path)
 {
     log::LogReadResult read = log::readRideLog(path.toStdString());
     if (!read.log) {
-        const Triple *problem = log::text::problemText(read.problem);
-        QString message = pick(problem ? *problem : log::text::kNotALog, m_held.language).arg(path);
-        if (message.contains(QLatin1String("%2")))
-            message = message.arg(QString::fromStdString(read.detail));
-        m_dialogs.inform(this, message);
+        m_dialogs.inform(this, QString::fromStdString(log::text::problemMessage(
+                                   read, path.toStdString(), m_held.language)));
         return false;
     }
     auto *viewer = new LogViewer(std::move(*read.log), path, logMapAxes(), m_held.language, this);

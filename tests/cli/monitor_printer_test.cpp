@@ -72,14 +72,6 @@ TEST(LabelValueTest, KeepsTheWordsOfLabelsWithoutANumber)
     EXPECT_EQ(labelValue(""), "");
 }
 
-TEST(IsoTimeTest, WritesUtcWithMilliseconds)
-{
-    using namespace std::chrono;
-    const system_clock::time_point when{milliseconds(1700000000007)};
-    EXPECT_EQ(cli::isoTime(when), "2023-11-14T22:13:20.007Z");
-    EXPECT_EQ(cli::isoTime(system_clock::time_point{}), "1970-01-01T00:00:00.000Z");
-}
-
 namespace {
 
 link::MonitorDisplay sampleDisplay()
@@ -175,8 +167,8 @@ TEST(MonitorPrinterTest, CsvRowsMatchTheHeader)
     EXPECT_NE(rows[0].find(",programming count [count],"), std::string::npos);
     EXPECT_EQ(rows[1].rfind("2023-11-14T22:13:20.250Z,3000,12,0,120,", 0), 0u);
     // The version text holds a comma and is quoted, so both lines have as many fields.
-    const std::string tail =
-        ",12,\"Unmatched version of PC and Ignition programs!  PC-43, IGN-7\",0";
+    const std::string tail = ",12,\"Unmatched version of PC and Ignition programs!  PC-43, "
+                             "IGN-7\",0,intake,0,0,0,0,0,0,";
     EXPECT_EQ(rows[1].substr(rows[1].size() - tail.size()), tail);
     auto fields = [](const std::string &row) {
         int n = 1;
@@ -243,7 +235,10 @@ TEST(MonitorPrinterTest, CsvFieldsAreWhatTheLabelsShow)
         if (extended)
             expected += ',' + labelValue(d.programmingCount.text);
         expected += d.versionVisible ? ",\"Versions, " + d.version.substr(10) + '"' : ",";
-        expected += d.dataErrorVisible ? ",1\n" : ",0\n";
+        expected += d.dataErrorVisible ? ",1" : ",0";
+        // The live cells are the sample's, against no image here; no event on a monitor row.
+        expected += d.sample.throttleLoad ? ",throttle" : ",intake";
+        expected += ",0,0,0,0,0,0,\n";
 
         std::ostringstream out;
         MonitorPrinter printer(out, 1, extended, true);

@@ -70,6 +70,16 @@ public:
     }
     using Ending = std::pair<link::Transaction, link::Outcome>;
     std::vector<Ending> endings;
+    struct Tuned {
+        std::size_t offset;
+        int from, to;
+        friend bool operator==(const Tuned &, const Tuned &) = default;
+    };
+    void cellTuned(std::size_t offset, std::uint8_t from, std::uint8_t to) override
+    {
+        tuned.push_back({offset, from, to});
+    }
+    std::vector<Tuned> tuned;
     bool extendedMonitorTicked() const override { return extended; }
     int shownPage() const override { return page; }
     link::MonitorDisplay display;

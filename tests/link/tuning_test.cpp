@@ -207,3 +207,32 @@ TEST_F(TuningTest, StandingEngineOrMapHoldStopsTheStep)
     EXPECT_TRUE(blockWrites().empty());
     EXPECT_EQ(link.steadyCount(), 0);
 }
+
+// Every cell a step moves is reported with its bytes before and after, once; a cell at its
+// limit is not.
+TEST_F(TuningTest, EachMovedCellIsReportedWithItsOldAndNewByte)
+{
+    using Tuned = test::FakeView::Tuned;
+    image[kTpsMode] = 1; // coupled: a TP14 step moves the TP23 cell too
+    image[kJetTp + kCell] = 120;
+    image[kJetTpi + kCell] = 250;
+    hold(25);
+    EXPECT_EQ(view.tuned, (std::vector<Tuned>{{kJetTp + kCell, 120, 121}}));
+    ticks(2);
+
+    image[kJetTpi + kCell] = 90;
+    link.live().lambdaMv = 900; // rich
+    hold(30);
+    EXPECT_EQ(view.tuned, (std::vector<Tuned>{{kJetTp + kCell, 120, 121},
+                                              {kJetTp + kCell, 121, 120},
+                                              {kJetTpi + kCell, 90, 89}}));
+    ticks(2);
+
+    view.tuned.clear();
+    view.page = link::Link::kIapPage;
+    link.live().loadMode = 0;
+    link.live().intakePressure = 50;
+    image[kJetIap + kCell] = 0; // no lower
+    hold(30);
+    EXPECT_TRUE(view.tuned.empty());
+}

@@ -1,3 +1,4 @@
+#include "log/log_format.h"
 #include "log/log_texts.h"
 #include "log/ride_log.h"
 
@@ -14,15 +15,10 @@ namespace velmora::log {
 namespace {
 
 // The header the window writes.
-constexpr const char *kHeader =
-    "time [ISO 8601],rpm [rpm],throttle [%],lambda [mV],coolant [°C],air [°C],"
-    "intake pressure [%],ambient pressure [kPa],supply [V],advance [°],crank pick-up [state],"
-    "cam pick-up [state],injection time 14 [us],injection time 23 [us],duty [%],"
-    "blocking [state],servo desired [mV],servo measured [mV],coolant correction [%],"
-    "air correction [%],pressure correction [%],start correction [%],supply correction [us],"
-    "programming count [count],version mismatch [text],data error [flag],load [source],"
-    "TP14 row [index],TP14 column [index],TP23 row [index],TP23 column [index],IAP row [index],"
-    "IAP column [index],event [text]\n";
+std::string header()
+{
+    return LogFormat(true).header();
+}
 
 // A monitor row of the full header; `tail` replaces its cell columns and event.
 std::string monitorRow(const std::string &time, int rpm, const std::string &lambda = "450",
@@ -53,45 +49,6 @@ RideLog parsed(std::string_view text)
     return read.log ? std::move(*read.log) : RideLog{};
 }
 
-TEST(RideLog, ReadsEveryFieldOfTheFullFormat)
-{
-    const RideLog log = parsed(std::string(kHeader) + monitorRow("2026-05-01T10:00:00.000Z", 3200) +
-                               eventRow("2026-05-01T10:00:00.100Z", "read: ok") +
-                               monitorRow("2026-05-01T10:00:00.330Z", 3300, "error", "4,6,,,7,8,"));
-    ASSERT_EQ(log.columns.size(), 32u);
-    EXPECT_EQ(log.column("time [ISO 8601]"), -1);
-    EXPECT_EQ(log.column("event [text]"), -1);
-    ASSERT_EQ(log.seconds.size(), 2u);
-    for (const auto &column : log.values)
-        EXPECT_EQ(column.size(), 2u);
-    EXPECT_EQ(log.startTime, "2026-05-01T10:00:00.000Z");
-    EXPECT_DOUBLE_EQ(log.seconds[1], 0.33);
-    EXPECT_EQ(log.skippedRows, 0);
-
-    EXPECT_EQ(value(log, "rpm [rpm]", 0), 3200);
-    EXPECT_EQ(value(log, "rpm [rpm]", 1), 3300);
-    EXPECT_EQ(value(log, "lambda [mV]", 0), 450);
-    EXPECT_TRUE(std::isnan(value(log, "lambda [mV]", 1)));
-    EXPECT_TRUE(std::isnan(value(log, "intake pressure [%]", 0)));
-    EXPECT_DOUBLE_EQ(value(log, "ambient pressure [kPa]", 0), 98.6);
-    EXPECT_DOUBLE_EQ(value(log, "air correction [%]", 0), -1.5);
-    EXPECT_EQ(value(log, "crank pick-up [state]", 0), 1);
-    EXPECT_EQ(value(log, "cam pick-up [state]", 0), 0);
-    EXPECT_EQ(value(log, "blocking [state]", 0), 0);
-    EXPECT_EQ(value(log, "load [source]", 0), 1);
-    EXPECT_EQ(value(log, "version mismatch [text]", 0), 0);
-    EXPECT_EQ(value(log, "programming count [count]", 0), 17);
-    EXPECT_EQ(value(log, "TP14 row [index]", 1), 4);
-    EXPECT_EQ(value(log, "TP14 column [index]", 1), 6);
-    EXPECT_TRUE(std::isnan(value(log, "TP23 row [index]", 1)));
-    EXPECT_EQ(value(log, "IAP column [index]", 1), 8);
-
-    ASSERT_EQ(log.events.size(), 1u);
-    EXPECT_EQ(log.events[0].text, "read: ok");
-    EXPECT_DOUBLE_EQ(log.events[0].seconds, 0.1);
-    EXPECT_EQ(log.events[0].map, -1);
-}
-
 TEST(RideLog, OlderColumnSetAnyOrderUnknownAndMissingColumns)
 {
     // Today's command-line columns without the programming count.
@@ -114,10 +71,11 @@ TEST(RideLog, OlderColumnSetAnyOrderUnknownAndMissingColumns)
     EXPECT_TRUE(older.events.empty());
 
     // Shuffled, lambda missing, an unknown column whose text would be no number, and a second
-    // rpm column that must not replace the first.
+    // rpm, time and event column that must not replace the first.
     const RideLog shuffled =
-        parsed("oil [°C],IAP column [index],rpm [rpm],time [ISO 8601],rpm [rpm],IAP row [index]\n"
-               "hot,4,2500,2026-05-01T10:00:00Z,9999,7\n");
+        parsed("oil [°C],IAP column [index],rpm [rpm],time [ISO 8601],rpm [rpm],IAP row [index],"
+               "time [ISO 8601],event [text],event [text]\n"
+               "hot,4,2500,2026-05-01T10:00:00Z,9999,7,yesterday,,read: ok\n");
     EXPECT_EQ(shuffled.columns,
               (std::vector<std::string>{"IAP column [index]", "rpm [rpm]", "IAP row [index]"}));
     EXPECT_EQ(shuffled.column("lambda [mV]"), -1);
@@ -152,7 +110,7 @@ TEST(RideLog, MalformedRowsAreDroppedAndCounted)
         "2026-05-01T10:00:00.500Z,\"15\"00" + std::string(32, ',') + "\n",
     };
     for (const std::string &row : bad) {
-        const RideLog log = parsed(std::string(kHeader) + good1 + row + good2);
+        const RideLog log = parsed(header() + good1 + row + good2);
         EXPECT_EQ(log.skippedRows, 1) << row;
         ASSERT_EQ(log.seconds.size(), 2u) << row;
         EXPECT_EQ(value(log, "rpm [rpm]", 0), 1000) << row;
@@ -164,7 +122,7 @@ TEST(RideLog, MalformedRowsAreDroppedAndCounted)
 
 TEST(RideLog, LastRowCutOffWhileWrittenIsDropped)
 {
-    const std::string whole = std::string(kHeader) + monitorRow("2026-05-01T10:00:00.000Z", 1000) +
+    const std::string whole = header() + monitorRow("2026-05-01T10:00:00.000Z", 1000) +
                               monitorRow("2026-05-01T10:00:00.330Z", 1234);
     // Cut in the middle of the second row's rpm, in its last field, and just before its line end:
     // each could pass for a row of its own, so it is its missing line end that drops it.
@@ -176,7 +134,7 @@ TEST(RideLog, LastRowCutOffWhileWrittenIsDropped)
     }
     // A quoted event text that never closes.
     const RideLog open =
-        parsed(std::string(kHeader) + monitorRow("2026-05-01T10:00:00.000Z", 1000) +
+        parsed(header() + monitorRow("2026-05-01T10:00:00.000Z", 1000) +
                "2026-05-01T10:00:00.100Z" + std::string(33, ',') + "\"tuning write, TP1\n");
     EXPECT_EQ(open.seconds.size(), 1u);
     EXPECT_TRUE(open.events.empty());
@@ -185,7 +143,7 @@ TEST(RideLog, LastRowCutOffWhileWrittenIsDropped)
 
 TEST(RideLog, CrLfQuotesAndByteOrderMarkReadAsPlainLines)
 {
-    const std::string plain = std::string(kHeader) + monitorRow("2026-05-01T10:00:00.000Z", 1000) +
+    const std::string plain = header() + monitorRow("2026-05-01T10:00:00.000Z", 1000) +
                               eventRow("2026-05-01T10:00:00.100Z", "program: ok") +
                               monitorRow("2026-05-01T10:00:00.330Z", 1100);
     std::string crlf = "\xEF\xBB\xBF";
@@ -233,13 +191,19 @@ TEST(RideLog, CrLfQuotesAndByteOrderMarkReadAsPlainLines)
     }
     EXPECT_EQ(b.events[0].text, "program: ok");
     EXPECT_EQ(c.events[0].text, "program: ok, \"fast\"\nreally");
+
+    // Two fields with doubled quotes in one row: the second must leave the first's text alone.
+    const RideLog twice = parsed("event [text],time [ISO 8601],note\n"
+                                 "\"ok \"\"1\"\"\",2026-05-01T10:00:00Z,\"n\"\"\"\n");
+    ASSERT_EQ(twice.events.size(), 1u);
+    EXPECT_EQ(twice.events[0].text, "ok \"1\"");
 }
 
 TEST(RideLog, EventsAndTuningWrites)
 {
     const RideLog log = parsed(
-        std::string(kHeader) + eventRow("2026-05-01T10:00:00.000Z", "read: ok") +
-        monitorRow("2026-05-01T10:00:00.330Z", 1000) +
+        header() + eventRow("2026-05-01T10:00:00.000Z", "read: ok") +
+        monitorRow("2026-05-01T10:00:00.330Z", 1000, "error", "4,6,,,7,8,") +
         eventRow("2026-05-01T10:00:00.400Z", "tuning write: TP14 row 3 column 5 from 120 to 122") +
         eventRow("2026-05-01T10:00:00.500Z", "tuning write: IAP row 9 column 0 from 255 to 0") +
         eventRow("2026-05-01T10:00:00.600Z", "tuning write: TP23 row 1 column 2 from 3") +
@@ -248,6 +212,9 @@ TEST(RideLog, EventsAndTuningWrites)
     // The first row of the log is an event: the times count from it.
     EXPECT_EQ(log.startTime, "2026-05-01T10:00:00.000Z");
     ASSERT_EQ(log.seconds, std::vector<double>{0.33});
+    EXPECT_TRUE(std::isnan(value(log, "lambda [mV]", 0)));
+    EXPECT_TRUE(std::isnan(value(log, "TP23 row [index]", 0)));
+    EXPECT_EQ(value(log, "IAP column [index]", 0), 8);
     ASSERT_EQ(log.events.size(), 6u);
     EXPECT_EQ(log.events[0].seconds, 0);
 
@@ -277,8 +244,10 @@ TEST(RideLog, TimesCountOnAcrossMidnightMonthAndYearEnds)
                                "2027-01-01T01:00:00.330+01:00,4\n" // the same moment again
                                "2027-01-31T23:59:59Z,5\n"
                                "2027-02-01T00:00:00.25Z,6\n"
-                               "2028-02-29T00:00:00Z,7\n");
-    ASSERT_EQ(log.seconds.size(), 7u);
+                               "2028-02-29T00:00:00Z,7\n"
+                               // A clock gone wrong: four centuries back, still a number.
+                               "1626-12-31T23:59:59.670Z,8\n");
+    ASSERT_EQ(log.seconds.size(), 8u);
     EXPECT_EQ(log.startTime, "2026-12-31T23:59:59.670Z");
     EXPECT_DOUBLE_EQ(log.seconds[0], 0);
     EXPECT_NEAR(log.seconds[1], 0.33, 1e-9);
@@ -289,11 +258,13 @@ TEST(RideLog, TimesCountOnAcrossMidnightMonthAndYearEnds)
     EXPECT_NEAR(log.seconds[5], january + 0.33 + 0.25, 1e-9);
     // 2027 has 365 days, February 2028 its 29th.
     EXPECT_NEAR(log.seconds[6], (365 + 31 + 28) * 86400.0 + 0.33, 1e-9);
+    EXPECT_EQ(log.seconds[7], -(400 * 365 + 97) * 86400.0);
 }
 
 TEST(RideLog, RefusedFilesSayWhy)
 {
-    for (const char *text : {"", "\n\n", "\xEF\xBB\xBF", kHeader, "time [ISO 8601],rpm [rpm]"})
+    for (const std::string &text : {std::string(), std::string("\n\n"), std::string("\xEF\xBB\xBF"),
+                                    header(), std::string("time [ISO 8601],rpm [rpm]")})
         EXPECT_EQ(parseRideLog(text).problem, LogProblem::Empty) << text;
     for (const char *text : {"rpm [rpm],lambda [mV]\n3000,450\n",
                              "\x7f"
@@ -315,21 +286,25 @@ TEST(RideLog, RefusedFilesSayWhy)
     const LogReadResult directory = readRideLog(folder.path());
     EXPECT_EQ(directory.problem, LogProblem::Unreadable);
     EXPECT_EQ(directory.detail, std::strerror(EISDIR));
-    for (const LogProblem problem :
-         {LogProblem::Unreadable, LogProblem::Empty, LogProblem::NotALog}) {
-        const Triple *text = text::problemText(problem);
-        ASSERT_NE(text, nullptr);
-        for (std::uint8_t language = 0; language < 3; ++language)
-            EXPECT_NE(std::strstr(text->pick(language), "%1"), nullptr);
-    }
-    EXPECT_EQ(text::problemText(LogProblem::None), nullptr);
+    // The message names the file and the system's reason, a '%' in the name kept as it is.
+    const std::string file = (folder.path() / "100%2.csv").string();
+    EXPECT_EQ(text::problemMessage(readRideLog(file), file, 1),
+              "The ride log " + file + " cannot be read: " + std::strerror(ENOENT));
+    EXPECT_EQ(text::problemMessage(parseRideLog("rpm [rpm]\n"), "a.csv", 2),
+              "a.csv ist keine Fahrtaufzeichnung: der Kopfzeile fehlt die Zeitspalte "
+              "\"time [ISO 8601]\".");
+    EXPECT_EQ(text::problemMessage(parseRideLog(""), "a.csv", 0),
+              "Záznam jízdy a.csv neobsahuje žádný řádek.");
+    EXPECT_EQ(text::problemMessage(bad, "a.csv", 1), "");
+    EXPECT_EQ(text::skippedRowsMessage(bad.log->skippedRows, 1),
+              "Rows skipped as damaged or incomplete: 1");
+    EXPECT_EQ(text::skippedRowsMessage(0, 1), "");
 }
 
 TEST(RideLog, ReadsAFileAsItsText)
 {
     test::TempFolder folder;
-    const std::string content = std::string(kHeader) +
-                                monitorRow("2026-05-01T10:00:00.000Z", 1000) +
+    const std::string content = header() + monitorRow("2026-05-01T10:00:00.000Z", 1000) +
                                 monitorRow("2026-05-01T10:00:00.330Z", 1100);
     const auto path = folder.path() / "ride.csv";
     std::ofstream(path, std::ios::binary) << content;
