@@ -335,7 +335,7 @@ TEST_F(HistoryWindowTest, ToolsMenuHoldsTheHistoryItemsInEveryLanguage)
     const qsizetype compare = items.indexOf(find<QAction>(QStringLiteral("MenuCompare")));
     ASSERT_GE(compare, 1);
     ASSERT_GE(items.size(), compare + 4);
-    // "Compare..." stands first after the separator that follows the specified items; the ride
+    // "Compare..." stands first after the separator after the menu's first items; the ride
     // logs follow after one more.
     EXPECT_TRUE(items[compare - 1]->isSeparator());
     const auto last = items.mid(compare, 4);
