@@ -1,16 +1,18 @@
 // Saves pictures of the window for the manual and for a person to look at:
 //   velmora-screenshots OUTDIR [LANGUAGE] [MODEL] [--live]
-// page0.png .. page6.png show each page, menu-<name>.png each menu of the menu bar,
-// log-viewer.png and log-lambda.png the two pages of the log viewer on a made-up ten-minute ride.
-// With a model its defaults are set and the tuning group is opened. With --live a simulated unit
-// holding those defaults runs behind the port, the window reads it first, and the pictures are
-// taken once its monitor replies show a running engine. Run it off screen
-// (QT_QPA_PLATFORM=offscreen) or under a real X server (xvfb-run).
+// page0.png .. page6.png show each page, menu-<name>.png each menu of the menu bar, graphs0.png ..
+// graphs4.png each page of the graphs window (the curves, then the three maps), log-viewer.png and
+// log-lambda.png the two pages of the log viewer on a made-up ten-minute ride. With a model
+// its defaults are set and the tuning group is opened. With --live a simulated unit holding those
+// defaults runs behind the port, the window reads it first, and the pictures are taken once its
+// monitor replies show a running engine.
+// Run it off screen (QT_QPA_PLATFORM=offscreen) or under a real X server (xvfb-run).
 #include "ride_sample.h"
 #include "sim/block_store.h"
 #include "sim/operating_point.h"
 #include "sim/pty_unit.h"
 #include "ui/dialogs.h"
+#include "ui/graphs_window.h"
 #include "ui/log_viewer.h"
 #include "ui/tformhlav.h"
 
@@ -146,6 +148,23 @@ int main(int argc, char *argv[])
         menu->ensurePolished();
         menu->adjustSize();
         if (!save(menu->grab(), QStringLiteral("%1/menu-%2.png").arg(dir, menu->objectName())))
+            return 1;
+    }
+    // The maps as a tuned engine has them, rising with load and speed, so that the pictures
+    // of the graphs show a shape; the pages above show the defaults.
+    for (const std::size_t map : {layout::kJetTp, layout::kJetTpi, layout::kJetIap})
+        for (std::size_t r = 0; r < layout::kMapSide; ++r)
+            for (std::size_t c = 0; c < layout::kMapSide; ++c)
+                window.image()[map + layout::kMapSide * r + c] =
+                    static_cast<std::uint8_t>(70 + 5 * r + (c < 5 ? 4 * c : 36 - 3 * c));
+    window.afterChangeStep();
+    window.MenuGraphsClick();
+    ui::GraphsWindow *graphs = window.graphsWindow();
+    graphs->resize(1200, 600);
+    for (int page = 0; page < graphs->pages()->count(); ++page) {
+        graphs->pages()->setCurrentIndex(page);
+        runUntil([] { return false; }, 100);
+        if (!save(graphs->grab(), QStringLiteral("%1/graphs%2.png").arg(dir).arg(page)))
             return 1;
     }
 

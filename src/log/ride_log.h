@@ -18,11 +18,11 @@
 //   be quoted ("" stands for one quote, a quoted field may hold a comma or a line end). Blank lines
 //   are passed over.
 // - A row is dropped and counted in `skippedRows` when it has more or fewer fields than the
-//   header, its time is not an ISO 8601 date and time, a number field holds neither a number nor
-//   "error", a state field holds none of its words, an event row has a value in any other field,
-//   a row has neither an event nor a single value, or it is the last row and its line end is
-//   missing (the writer ends every row, so such a row was cut off while it was written, and its
-//   last number may be short).
+//   header, a closing quote is followed by anything but a comma or the line end, its time is not
+//   an ISO 8601 date and time, a number field holds neither a number nor "error", a state field
+//   holds none of its words, an event row has a value in any other field, a row has neither an
+//   event nor a single value, or it is the last row and its line end is missing (the writer ends
+//   every row, so such a row was cut off while it was written, and its last number may be short).
 // - Values: a number as written; NaN where the field is empty or "error". States: "is running",
 //   "ON" and "throttle" are 1; "no signal", "OFF" and "intake" are 0. A text field (the version
 //   mismatch) is 1 where it holds a text and 0 where it is empty.

@@ -313,6 +313,12 @@ constexpr LanguageText kLayoutTexts[] = {
       "Open log|A ride log as a plot, with a cursor and the lambda by map cell",
       "Aufzeichnung öffnen|Eine Fahrtaufzeichnung als Diagramm, mit Cursor und Lambda je "
       "Kennfeldzelle"}},
+    {"MenuGraphs", MenuCaption, {"&Grafy", "&Graphs", "&Diagramme"}},
+    {"MenuGraphs",
+     MenuHint,
+     {"Grafy|Křivky a mapy jako grafy v samostatném okně",
+      "Graphs|The curves and maps as pictures in a window of their own",
+      "Diagramme|Die Kurven und Kennfelder als Bilder in einem eigenen Fenster"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

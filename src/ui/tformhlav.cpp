@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "gauge.h"
+#include "graphs_window.h"
 #include "logo.h"
 #include "tab_order.h"
 #include "texts.h"
@@ -594,6 +595,7 @@ void TFormHlav::showStep()
     tpModeDisplay();
     m_bike->setCurrentIndex(m_values.bikeItem);
     applyDependentRules();
+    followGraphs();
 }
 
 void TFormHlav::checkTpModeItem()
@@ -683,6 +685,8 @@ void TFormHlav::setNoConnection(bool shown)
     m_spojeni->setVisible(shown);
     if (shown)
         m_version->hide();
+    if (shown && m_graphs)
+        m_graphs->clearLive();
 }
 
 void TFormHlav::clearFileLabel()
@@ -744,6 +748,8 @@ void TFormHlav::showMonitor(const link::MonitorDisplay &display)
     m_gaugeVoda->setForeColor(colourOf(display.coolantGaugeColour));
     m_gaugeDuty->setProgress(display.dutyGauge);
     m_gaugeDuty->setForeColor(colourOf(display.dutyGaugeColour));
+    if (m_graphs)
+        m_graphs->showLive(display.sample);
 }
 
 void TFormHlav::markLiveCells(const link::Marking &marking)
@@ -949,6 +955,7 @@ void TFormHlav::Timer1Timer()
     // What the link wrote in its tick, blocks read from the unit or a tuning write's cell, is
     // not an edit: no step takes it back.
     m_settled = m_image;
+    followGraphs();
     // Out here rather than where the backup ended: the link is through with its reply.
     if (std::exchange(m_programAfterBackup, false))
         startProgram();

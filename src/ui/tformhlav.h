@@ -44,6 +44,7 @@ namespace velmora::ui {
 
 class ArrowButtons;
 class CompareWindow;
+class GraphsWindow;
 class LogViewer;
 struct LogMapAxes;
 class Dialogs;
@@ -231,6 +232,11 @@ public:
     void BitBtnTps100Click();
     void MenuTpNormalClick(std::uint8_t mode);
 
+    // "Graphs": the curves and maps as pictures in a window of their own beside this one, which
+    // follows the parameter set after every tick and show step.
+    void MenuGraphsClick();
+    GraphsWindow *graphsWindow() const { return m_graphs; }
+
     // The live cell as the map operations see it.
     LiveCell liveCell() const;
 
@@ -302,6 +308,8 @@ private:
                         std::function<void()> load);
     // An image file of all 600 numbers, or none with the user told why.
     std::optional<DeviceImage> loadWholeImage(const QString &path);
+    // The graphs window, while shown, redraws what differs from the set it last drew.
+    void followGraphs();
     // The end of a transaction, for the compare read of the unit.
     void compareReadEnded(link::Transaction transaction, link::Outcome outcome);
 
@@ -399,6 +407,8 @@ private:
     std::unique_ptr<DeviceImage> m_unitSet; // where a compare reads the unit into
     bool m_comparingUnit = false;           // the scratch read running is the compare's
     std::function<void()> m_loadOther;
+
+    GraphsWindow *m_graphs = nullptr;
 };
 
 } // namespace velmora::ui

@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "elided_path.h"
 #include "gauge.h"
+#include "graphs_window.h"
 #include "languages.h"
 #include "printing.h"
 #include "texts.h"
@@ -78,6 +79,8 @@ void TFormHlav::setLanguage(std::uint8_t language)
     updateEditItems();
     if (m_compare)
         m_compare->setLanguage(language);
+    if (m_graphs)
+        m_graphs->setLanguage(language);
     for (LogViewer *viewer : std::as_const(m_logViewers))
         if (viewer)
             viewer->setLanguage(language);

@@ -149,11 +149,14 @@ void TFormHlav::buildMenus()
     m_backupFirst = tools->addAction(QStringLiteral("Back up the unit before programming"));
     m_backupFirst->setObjectName(QStringLiteral("MenuBackupFirst"));
     m_backupFirst->setCheckable(true);
-    // The ride logs after the safety net.
+    // The ride logs and the graphs after the safety net.
     tools->addSeparator();
     QAction *openLog = tools->addAction(QStringLiteral("Open log..."));
     openLog->setObjectName(QStringLiteral("MenuOpenLog"));
     connect(openLog, &QAction::triggered, this, &TFormHlav::MenuOpenLogClick);
+    QAction *graphs = tools->addAction(QStringLiteral("Graphs"));
+    graphs->setObjectName(QStringLiteral("MenuGraphs"));
+    connect(graphs, &QAction::triggered, this, &TFormHlav::MenuGraphsClick);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",

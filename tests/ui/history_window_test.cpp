@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <fstream>
 
 using namespace velmora;
@@ -328,22 +329,24 @@ TEST_F(HistoryWindowTest, LoadingAnEntryIsAnAfterChangeStep)
     EXPECT_EQ(window->image(), before);
 }
 
-TEST_F(HistoryWindowTest, ToolsMenuHoldsTheHistoryItemsInEveryLanguage)
+TEST_F(HistoryWindowTest, ToolsMenuHoldsTheHistoryItemsAfterASeparatorInEveryLanguage)
 {
     openShown({QStringLiteral("ENGLISH")});
     const QList<QAction *> items = find<QMenu>(QStringLiteral("MenuTools"))->actions();
-    const qsizetype compare = items.indexOf(find<QAction>(QStringLiteral("MenuCompare")));
-    ASSERT_GE(compare, 1);
-    ASSERT_GE(items.size(), compare + 4);
-    // "Compare..." stands first after the separator after the menu's first items; the ride
-    // logs follow after one more.
-    EXPECT_TRUE(items[compare - 1]->isSeparator());
-    const auto last = items.mid(compare, 4);
+    // "Compare..." stands first after the separator that ends the specified items; later
+    // additions to the menu follow the history items.
+    const auto compare = std::find_if(items.begin(), items.end(), [](const QAction *a) {
+        return a->objectName() == QLatin1String("MenuCompare");
+    });
+    ASSERT_NE(compare, items.end());
+    const qsizetype first = compare - items.begin();
+    ASSERT_GE(first, 1);
+    ASSERT_GE(items.size(), first + 4);
+    EXPECT_TRUE(items[first - 1]->isSeparator());
+    const auto last = items.mid(first, 4);
     EXPECT_EQ(last[1]->objectName(), "MenuUnitHistory");
     EXPECT_EQ(last[2]->objectName(), "MenuKeepHistory");
     EXPECT_EQ(last[3]->objectName(), "MenuBackupFirst");
-    ASSERT_GE(items.size(), compare + 6);
-    EXPECT_TRUE(items[compare + 4]->isSeparator());
     const auto caption = [&](int i) { return last[i]->text().remove(QLatin1Char('&')); };
     EXPECT_EQ(caption(1), "Unit history...");
     EXPECT_EQ(caption(2), "Keep unit history");
