@@ -9,6 +9,7 @@
 #include <QCategoryAxis>
 #include <QChartView>
 #include <QLineSeries>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -151,6 +152,14 @@ TEST_F(LogViewerTest, OpensALogWithTheChosenChannelsOnTheirOwnScales)
 
 TEST_F(LogViewerTest, ALogThatCannotBeReadGivesAMessageAndNoWindow)
 {
+    // The item stands with the ride logs at the end of the Tools menu, just before Graphs.
+    const QList<QAction *> tools = find<QMenu>(QStringLiteral("MenuTools"))->actions();
+    const qsizetype item = tools.indexOf(find<QAction>(QStringLiteral("MenuOpenLog")));
+    ASSERT_GE(item, 1);
+    ASSERT_LT(item + 1, tools.size());
+    EXPECT_EQ(tools[item + 1]->objectName(), QStringLiteral("MenuGraphs"));
+    EXPECT_GT(item, tools.indexOf(find<QAction>(QStringLiteral("MenuBackupFirst"))));
+
     openLog(config.filePath(QStringLiteral("missing.csv")));
     openLog(write("notalog.csv", "rpm [rpm],lambda [mV]\n1000,800\n"));
     openLog(write("empty.csv", ""));
