@@ -11,10 +11,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -23,35 +21,21 @@ constexpr int kRideSeconds = 6 * 3600;
 constexpr int kDefaultReads = 7;
 constexpr double kGoalMs = 1000;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    bool json = false;
-    int reads = kDefaultReads;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0) {
-            json = true;
-        } else if (std::strcmp(argv[i], "--reads") == 0 && i + 1 < argc) {
-            reads = std::max(1, std::atoi(argv[++i]));
-        } else {
-            std::fprintf(stderr, "usage: velmora_log_bench [--reads N] [--json]\n");
-            return 2;
-        }
-    }
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("velmora-log-bench-" + std::to_string(::getpid()) + ".csv");
-    const int rows = velmora::bench::writeRide(path, kRideSeconds);
-    if (rows < 0) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    const auto options =
+        velmora::bench::rideBenchOptions(argc, argv, "velmora_log_bench", "--reads", kDefaultReads);
+    if (!options)
+        return 2;
+    const bool json = options->json;
+    const int reads = options->runs;
+    const velmora::bench::RideFile ride("velmora-log-bench", kRideSeconds);
+    const std::filesystem::path &path = ride.path();
+    const int rows = ride.rows();
+    if (rows < 0)
         return 1;
-    }
     const double megabytes = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
 
     using Clock = std::chrono::steady_clock;
@@ -67,7 +51,6 @@ int main(int argc, char **argv)
         if (!read.log || static_cast<int>(read.log->seconds.size()) != rows ||
             read.log->skippedRows != 0) {
             std::fprintf(stderr, "the ride did not read back whole\n");
-            std::filesystem::remove(path);
             return 1;
         }
         const auto maps = velmora::log::lambdaByCell(*read.log);
@@ -80,8 +63,8 @@ int main(int argc, char **argv)
         lambdaMs.push_back(ms(end - parsed));
         totalMs.push_back(ms(end - begin));
     }
-    std::filesystem::remove(path);
 
+    using velmora::bench::median;
     if (json) {
         std::printf("{\"rows\": %d, \"megabytes\": %.1f, \"read_ms_median\": %.2f, "
                     "\"lambda_ms_median\": %.2f, \"open_ms_median\": %.2f}\n",

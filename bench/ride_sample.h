@@ -7,9 +7,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace velmora::bench {
 
@@ -75,6 +82,59 @@ inline int writeRide(const std::filesystem::path &path, int rideSeconds)
     }
     out.close();
     return out ? rows : -1;
+}
+
+// A ride of `rideSeconds` in a temporary file of its own, named after `program`, removed again
+// when this goes.
+class RideFile {
+public:
+    RideFile(const char *program, int rideSeconds)
+        : m_path(std::filesystem::temp_directory_path() /
+                 (std::string(program) + "-" + std::to_string(::getpid()) + ".csv")),
+          m_rows(writeRide(m_path, rideSeconds))
+    {
+        if (m_rows < 0)
+            std::fprintf(stderr, "cannot write %s\n", m_path.c_str());
+    }
+    ~RideFile() { std::filesystem::remove(m_path); }
+    RideFile(const RideFile &) = delete;
+    RideFile &operator=(const RideFile &) = delete;
+
+    const std::filesystem::path &path() const { return m_path; }
+    int rows() const { return m_rows; } // -1 when it could not be written
+
+private:
+    std::filesystem::path m_path;
+    int m_rows;
+};
+
+// The command line of a ride-log benchmark: `--json` and `<runsOption> N`. None, after the usage
+// line, on any other word.
+struct RideBenchOptions {
+    bool json = false;
+    int runs = 1;
+};
+inline std::optional<RideBenchOptions> rideBenchOptions(int argc, char **argv, const char *program,
+                                                        const char *runsOption, int runs)
+{
+    RideBenchOptions options{false, runs};
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") == 0) {
+            options.json = true;
+        } else if (std::strcmp(argv[i], runsOption) == 0 && i + 1 < argc) {
+            options.runs = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr, "usage: %s [%s N] [--json]\n", program, runsOption);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 } // namespace velmora::bench

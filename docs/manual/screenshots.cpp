@@ -1,16 +1,19 @@
 // Saves pictures of the window for the manual and for a person to look at:
 //   velmora-screenshots OUTDIR [LANGUAGE] [MODEL] [--live]
 // page0.png .. page6.png show each page, menu-<name>.png each menu of the menu bar, graphs0.png ..
-// graphs4.png each page of the graphs window (the curves, then the three maps), logging.png the
+// graphs4.png each page of the graphs window (the curves, then the three maps), log-viewer.png and
+// log-lambda.png the two pages of the log viewer on a made-up ten-minute ride, logging.png the
 // window while it logs a ride. With a model its defaults are set and the tuning group is opened.
 // With --live a simulated unit holding those defaults runs behind the port, the window reads it
 // first, and the pictures are taken once its monitor replies show a running engine.
 // Run it off screen (QT_QPA_PLATFORM=offscreen) or under a real X server (xvfb-run).
+#include "ride_sample.h"
 #include "sim/block_store.h"
 #include "sim/operating_point.h"
 #include "sim/pty_unit.h"
 #include "ui/dialogs.h"
 #include "ui/graphs_window.h"
+#include "ui/log_viewer.h"
 #include "ui/tformhlav.h"
 
 #include <QApplication>
@@ -163,6 +166,24 @@ int main(int argc, char *argv[])
         graphs->pages()->setCurrentIndex(page);
         runUntil([] { return false; }, 100);
         if (!save(graphs->grab(), QStringLiteral("%1/graphs%2.png").arg(dir).arg(page)))
+            return 1;
+    }
+
+    const QString ride = config.filePath(QStringLiteral("ride.csv"));
+    if (bench::writeRide(ride.toStdString(), 600) < 0 || !window.openLog(ride)) {
+        std::fputs("velmora-screenshots: the made-up ride log did not open\n", stderr);
+        return 1;
+    }
+    auto *viewer = window.findChild<ui::LogViewer *>(QStringLiteral("LogViewer"));
+    viewer->resize(1150, 680);
+    viewer->zoomTo({120, 420});
+    viewer->setCursorTime(250);
+    auto *viewerPages = viewer->findChild<QTabWidget *>(QStringLiteral("LogPages"));
+    const char *viewerPictures[] = {"log-viewer.png", "log-lambda.png"};
+    for (int page = 0; page < viewerPages->count(); ++page) {
+        viewerPages->setCurrentIndex(page);
+        runUntil([] { return false; }, 100);
+        if (!save(viewer->grab(), dir + QLatin1Char('/') + QLatin1String(viewerPictures[page])))
             return 1;
     }
 

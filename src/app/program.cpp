@@ -71,6 +71,7 @@ int runProgram(int &argc, char **argv, const WindowShown &shown)
     windowOptions.arguments = options.arguments;
     windowOptions.settingsPath = files::defaultSettingsPath();
     windowOptions.historyFolder = files::UnitHistory::defaultFolder();
+    // The ride logs lie beside the history, in the program's data folder.
     windowOptions.logFolder = files::dataFolder() / "logs";
     if (demoUnit) {
         windowOptions.portDevice =

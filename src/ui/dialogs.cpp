@@ -202,3 +202,26 @@ std::optional<CompareWith> MessageBoxDialogs::chooseComparison(QWidget *parent,
 }
 
 } // namespace velmora::ui
+
+namespace velmora::ui {
+
+namespace {
+// Triples read Czech, English, German.
+constexpr Triple kLogCaption{"Otevřít záznam jízdy", "Open ride log", "Fahrtaufzeichnung öffnen"};
+constexpr Triple kLogFilter{"Záznamy jízdy (*.csv)", "Ride logs (*.csv)",
+                            "Fahrtaufzeichnungen (*.csv)"};
+constexpr Triple kAllFiles{"Všechny soubory (*)", "All files (*)", "Alle Dateien (*)"};
+} // namespace
+
+QString MessageBoxDialogs::openLogName(QWidget *parent, const QString &folder,
+                                       std::uint8_t language)
+{
+    QFileDialog dialog(parent, QString::fromUtf8(kLogCaption.pick(language)), folder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QString::fromUtf8(kLogFilter.pick(language)),
+                           QString::fromUtf8(kAllFiles.pick(language))});
+    return runFileDialog(dialog);
+}
+
+} // namespace velmora::ui

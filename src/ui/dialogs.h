@@ -57,6 +57,8 @@ public:
                                                            const HistoryRequest &request) = 0;
     // What to compare the window's set with; none when the user cancels.
     virtual std::optional<CompareWith> chooseComparison(QWidget *parent, std::uint8_t language) = 0;
+    // A ride log to open, the dialog starting in `folder`; empty when the user cancels.
+    virtual QString openLogName(QWidget *parent, const QString &folder, std::uint8_t language) = 0;
 };
 
 // Shows nothing and declines every question: for tools that drive the window unattended.
@@ -82,6 +84,7 @@ public:
     {
         return std::nullopt;
     }
+    QString openLogName(QWidget *, const QString &, std::uint8_t) override { return {}; }
 };
 
 // The parameter-file dialogs as MessageBoxDialogs runs them, set up but not yet shown: the open
@@ -105,6 +108,7 @@ public:
     std::optional<HistoryChoice> chooseFromHistory(QWidget *parent,
                                                    const HistoryRequest &request) override;
     std::optional<CompareWith> chooseComparison(QWidget *parent, std::uint8_t language) override;
+    QString openLogName(QWidget *parent, const QString &folder, std::uint8_t language) override;
 };
 
 } // namespace velmora::ui

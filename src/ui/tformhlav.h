@@ -16,6 +16,7 @@
 #include "model/triple.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 
@@ -47,6 +48,8 @@ namespace velmora::ui {
 class ArrowButtons;
 class CompareWindow;
 class GraphsWindow;
+class LogViewer;
+struct LogMapAxes;
 class Dialogs;
 class Gauge;
 class MouseUpCheckBox;
@@ -74,7 +77,8 @@ struct WindowOptions {
     // Where the unit history is kept. None: nothing is recorded and the list is empty, so that a
     // test that leaves it out writes nothing into the user's folder.
     std::filesystem::path historyFolder;
-    // Where "Start log" writes its ride logs. None: a log is started only with "Log to file...".
+    // Where ride logs are kept: "Start log" writes there and "Open log..." starts there. None:
+    // a log is started only with "Log to file...".
     std::filesystem::path logFolder;
     // The clock a running log's elapsed time is read from. None: the system's steady clock.
     std::function<std::chrono::steady_clock::time_point()> clock;
@@ -125,6 +129,10 @@ public:
     bool programAfterChangeTicked() const override;
     bool tuningOnTicked() const override;
     std::uint8_t language() const override { return m_held.language; }
+
+    // A ride log in a viewer window of its own; false, and no window, when it cannot be read
+    // (the user is told why).
+    bool openLog(const QString &path);
 
     // The serial port: COM1..COM10 by the held port number, 0 for none. While the chosen port is
     // closed because it could not be opened or its line was lost, the window tries it again
@@ -203,6 +211,9 @@ public:
     // that is kept.
     void transactionEnded(link::Transaction transaction, link::Outcome outcome) override;
     void MenuUnitHistoryClick();
+    void MenuOpenLogClick();
+    // How the main grid labels the rows and columns of each injection map now.
+    LogMapAxes logMapAxes() const;
     // Bytes 100..599 of the entry's image file, then the after-change step; false, and the
     // window untouched, when the file cannot be read whole.
     bool loadHistoryEntry(const files::HistoryEntry &entry);
@@ -416,8 +427,9 @@ private:
     link::Marking m_marks{};
 
     CompareWindow *m_compare = nullptr;
-    std::unique_ptr<DeviceImage> m_unitSet; // where a compare reads the unit into
-    bool m_comparingUnit = false;           // the scratch read running is the compare's
+    QList<QPointer<LogViewer>> m_logViewers; // each closes and goes on its own
+    std::unique_ptr<DeviceImage> m_unitSet;  // where a compare reads the unit into
+    bool m_comparingUnit = false;            // the scratch read running is the compare's
     std::function<void()> m_loadOther;
 
     GraphsWindow *m_graphs = nullptr;

@@ -1,6 +1,8 @@
 // Printing, About and Help.
 #include "tformhlav.h"
 
+#include "log_viewer.h"
+
 #include "compare_window.h"
 #include "dialogs.h"
 #include "elided_path.h"
@@ -80,6 +82,9 @@ void TFormHlav::setLanguage(std::uint8_t language)
         m_compare->setLanguage(language);
     if (m_graphs)
         m_graphs->setLanguage(language);
+    for (LogViewer *viewer : std::as_const(m_logViewers))
+        if (viewer)
+            viewer->setLanguage(language);
 }
 
 void TFormHlav::updateEditItems()

@@ -150,6 +150,9 @@ void TFormHlav::buildMenus()
     m_backupFirst->setObjectName(QStringLiteral("MenuBackupFirst"));
     m_backupFirst->setCheckable(true);
     buildLogItems(tools);
+    QAction *openLog = tools->addAction(QStringLiteral("Open log..."));
+    openLog->setObjectName(QStringLiteral("MenuOpenLog"));
+    connect(openLog, &QAction::triggered, this, &TFormHlav::MenuOpenLogClick);
     QAction *graphs = tools->addAction(QStringLiteral("Graphs"));
     graphs->setObjectName(QStringLiteral("MenuGraphs"));
     connect(graphs, &QAction::triggered, this, &TFormHlav::MenuGraphsClick);

@@ -39,7 +39,7 @@ protected:
     }
     void logTo(const QString &path)
     {
-        dialogs.logPaths = {path};
+        dialogs.logToPaths = {path};
         find<QAction>(QStringLiteral("MenuLogTo"))->trigger();
     }
     bool messageIs(const QString &text, int ms = 5000)

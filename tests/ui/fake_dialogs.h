@@ -47,13 +47,13 @@ public:
         saveStarts << start;
         return take(savePaths);
     }
-    // The ride logs "Log to file..." is given, one per call; none left cancels.
-    std::deque<QString> logPaths;
-    QStringList logStarts;
+    // The files "Log to file..." is given, one per call; none left cancels.
+    std::deque<QString> logToPaths;
+    QStringList logToStarts;
     QString logFileName(QWidget *, const QString &start, std::uint8_t) override
     {
-        logStarts << start;
-        return take(logPaths);
+        logToStarts << start;
+        return take(logToPaths);
     }
 
     // Pages go into a PDF in `pdfFolder` (when set), as on a machine without a printer.
@@ -101,6 +101,15 @@ public:
     {
         historyRequests.push_back(request);
         return answerHistory ? answerHistory(request) : std::nullopt;
+    }
+
+    // Ride logs "Open log..." is given, one per call; an empty one (or none left) cancels.
+    std::deque<QString> logPaths;
+    QStringList logStarts; // the folder each dialog was asked to start in
+    QString openLogName(QWidget *, const QString &folder, std::uint8_t) override
+    {
+        logStarts << folder;
+        return take(logPaths);
     }
 
 private:

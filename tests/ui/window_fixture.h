@@ -52,6 +52,7 @@ protected:
         o.wordManualFolders = wordManualFolders;
         // The unit history lies in the test's folder, never in the user's.
         o.historyFolder = historyFolder();
+        o.logFolder = std::filesystem::path(config.path().toStdString()) / "logs";
         return o;
     }
     std::filesystem::path historyFolder() const

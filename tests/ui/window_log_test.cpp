@@ -167,7 +167,9 @@ TEST_F(WindowLogTest, ALogThatCannotStartSaysSoAndStaysOff)
 
     // No folder at all: only "Log to file..." can start one.
     window.reset();
-    open({QStringLiteral("CZECH")});
+    ui::WindowOptions noFolder = options({QStringLiteral("CZECH")});
+    noFolder.logFolder.clear();
+    window = std::make_unique<ui::TFormHlav>(dialogs, std::move(noFolder));
     window->MenuLogClick();
     EXPECT_FALSE(window->logging());
     EXPECT_EQ(text("LabelHlaseni"), "Záznam nelze spustit: není známa složka pro záznamy.");
@@ -180,12 +182,12 @@ TEST_F(WindowLogTest, LogToFileSwitchesFilesAndClosingTheWindowEndsTheLog)
     connectUnit();
     const QString first = config.path() + "/first.csv";
     const QString second = config.path() + "/second.csv";
-    dialogs.logPaths = {QString(), first, second};
+    dialogs.logToPaths = {QString(), first, second};
     trigger("MenuLogTo"); // cancelled
     EXPECT_FALSE(window->logging());
-    ASSERT_EQ(dialogs.logStarts.size(), 1);
-    EXPECT_TRUE(dialogs.logStarts[0].startsWith(QString::fromStdString(logFolder().string())));
-    EXPECT_TRUE(dialogs.logStarts[0].endsWith(".csv"));
+    ASSERT_EQ(dialogs.logToStarts.size(), 1);
+    EXPECT_TRUE(dialogs.logToStarts[0].startsWith(QString::fromStdString(logFolder().string())));
+    EXPECT_TRUE(dialogs.logToStarts[0].endsWith(".csv"));
 
     trigger("MenuLogTo");
     ASSERT_TRUE(window->logging());
