@@ -1,5 +1,6 @@
 // The one format of a ride log, as the window and the command line write it.
 #include "csv_fields.h"
+#include "sample_reply.h"
 
 #include "log/log_format.h"
 #include "model/image_layout.h"
@@ -11,6 +12,7 @@
 using namespace velmora;
 using log::LogFormat;
 using log::test::csvFields;
+using log::test::sampleReply;
 
 namespace {
 
@@ -25,35 +27,6 @@ constexpr const char *kFullHeader =
     "TP23 column [index],IAP row [index],IAP column [index],event [text]\n";
 
 const std::chrono::system_clock::time_point kWhen{std::chrono::milliseconds(1700000000250)};
-
-link::MonitorDisplay display()
-{
-    link::MonitorDisplay d;
-    link::MonitorSample &s = d.sample;
-    s.rpm = 4250;
-    s.throttleValid = false; // the monitor shows "error"
-    s.throttlePercent = 130;
-    s.lambdaMv = 455;
-    s.coolantCelsius = -5;
-    s.intakeValid = true;
-    s.intakePercent = 38;
-    s.ambientKpa = 98.64;
-    s.supplyVolts = 13.75;
-    s.crankRunning = true;
-    s.blocking = false;
-    s.coolantCorrectionPercent = -2.5;
-    s.programmingCount = 17;
-    s.throttleLoad = true;
-    s.cells.tpRow = 4;
-    s.cells.tp14Column = 7;
-    s.cells.tp23Column = 6;
-    s.cells.iapRow = 2;
-    s.cells.iapColumn = 9;
-    d.version = "Unmatched version, \"PC-43\"";
-    d.versionVisible = true;
-    d.dataErrorVisible = true;
-    return d;
-}
 
 } // namespace
 
@@ -72,7 +45,7 @@ TEST(LogFormatTest, MonitorRowHoldsTheSampleUnderItsHeader)
     for (bool count : {false, true}) {
         const LogFormat format(count);
         const std::string header = format.header();
-        const std::string row = format.monitorRow(display(), kWhen);
+        const std::string row = format.monitorRow(sampleReply(), kWhen);
         ASSERT_EQ(row.back(), '\n');
         const auto names = csvFields(header.substr(0, header.size() - 1));
         const auto fields = csvFields(row.substr(0, row.size() - 1));
@@ -86,18 +59,18 @@ TEST(LogFormatTest, MonitorRowHoldsTheSampleUnderItsHeader)
         };
         EXPECT_EQ(field("time [ISO 8601]"), "2023-11-14T22:13:20.250Z");
         EXPECT_EQ(field("rpm [rpm]"), "4250");
-        EXPECT_EQ(field("throttle [%]"), "error");
-        EXPECT_EQ(field("intake pressure [%]"), "38");
+        EXPECT_EQ(field("throttle [%]"), "37");
+        EXPECT_EQ(field("intake pressure [%]"), "error");
         EXPECT_EQ(field("coolant [°C]"), "-5");
         EXPECT_EQ(field("ambient pressure [kPa]"), "98.6");
         EXPECT_EQ(field("supply [V]"), "13.8");
         EXPECT_EQ(field("crank pick-up [state]"), "is running");
         EXPECT_EQ(field("cam pick-up [state]"), "no signal");
-        EXPECT_EQ(field("blocking [state]"), "OFF");
+        EXPECT_EQ(field("blocking [state]"), "ON");
         EXPECT_EQ(field("coolant correction [%]"), "-2.5");
         EXPECT_EQ(field("version mismatch [text]"), "Unmatched version, \"PC-43\"");
         EXPECT_EQ(field("data error [flag]"), "1");
-        EXPECT_EQ(field("load [source]"), "throttle");
+        EXPECT_EQ(field("load [source]"), "intake");
         EXPECT_EQ(field("TP14 row [index]"), "4");
         EXPECT_EQ(field("TP14 column [index]"), "7");
         EXPECT_EQ(field("TP23 row [index]"), "4");
@@ -111,15 +84,15 @@ TEST(LogFormatTest, MonitorRowHoldsTheSampleUnderItsHeader)
     }
     // The quotes of the version text are doubled inside a quoted field.
     EXPECT_NE(LogFormat(true)
-                  .monitorRow(display(), kWhen)
-                  .find(",\"Unmatched version, \"\"PC-43\"\"\",1,throttle,"),
+                  .monitorRow(sampleReply(), kWhen)
+                  .find(",\"Unmatched version, \"\"PC-43\"\"\",1,intake,"),
               std::string::npos);
 
-    link::MonitorDisplay intake = display();
-    intake.sample.throttleLoad = false;
-    intake.versionVisible = false;
-    intake.dataErrorVisible = false;
-    EXPECT_NE(LogFormat(false).monitorRow(intake, kWhen).find(",,0,intake,4,7,4,6,2,9,\n"),
+    link::MonitorDisplay throttle = sampleReply();
+    throttle.sample.throttleLoad = true;
+    throttle.versionVisible = false;
+    throttle.dataErrorVisible = false;
+    EXPECT_NE(LogFormat(false).monitorRow(throttle, kWhen).find(",,0,throttle,4,7,4,6,2,9,\n"),
               std::string::npos);
 }
 

@@ -1,5 +1,7 @@
 // What the writer writes, the reader reads back: every value of a monitor row, the events and a
 // tuning write, for the window's header and for the command line's without the programming count.
+#include "sample_reply.h"
+
 #include "log/cell_lambda.h"
 #include "log/log_format.h"
 #include "log/ride_log.h"
@@ -19,60 +21,19 @@ using namespace std::chrono_literals;
 // 2026-12-31 23:59:59.800 UTC: the second row is written after midnight.
 const std::chrono::system_clock::time_point kStart{std::chrono::milliseconds(1798761599800)};
 
-link::MonitorDisplay ride()
-{
-    link::MonitorDisplay d;
-    link::MonitorSample &s = d.sample;
-    s.rpm = 4250;
-    s.throttleValid = true;
-    s.throttlePercent = 37;
-    s.lambdaMv = 455;
-    s.coolantCelsius = -5;
-    s.airCelsius = 21;
-    s.intakeValid = false; // the monitor shows "error"
-    s.intakePercent = 130;
-    s.ambientKpa = 98.64;
-    s.supplyVolts = 13.75;
-    s.advanceDegrees = 28;
-    s.crankRunning = true;
-    s.camRunning = false;
-    s.injection14Us = 2480;
-    s.injection23Us = 2512;
-    s.dutyPercent = 19;
-    s.blocking = true;
-    s.servoDesiredMv = 1250;
-    s.servoMeasuredMv = 1238;
-    s.coolantCorrectionPercent = -2.5;
-    s.airCorrectionPercent = 1.5;
-    s.pressureCorrectionPercent = -0.5;
-    s.startCorrectionPercent = 12.0;
-    s.supplyCorrectionUs = 44;
-    s.programmingCount = 17;
-    s.throttleLoad = false;
-    s.cells.tpRow = 4;
-    s.cells.tp14Column = 7;
-    s.cells.tp23Column = 6;
-    s.cells.iapRow = 2;
-    s.cells.iapColumn = 9;
-    d.version = "Unmatched version, \"PC-43\"";
-    d.versionVisible = true;
-    d.dataErrorVisible = true;
-    return d;
-}
-
 TEST(LogReadBack, WhatTheWriterWritesReadsBackExactly)
 {
     for (const bool programmingCount : {true, false}) {
         SCOPED_TRACE(programmingCount ? "window" : "command line");
         const LogFormat format(programmingCount);
-        link::MonitorDisplay second = ride();
+        link::MonitorDisplay second = test::sampleReply();
         second.sample.rpm = 4300;
         second.sample.intakeValid = true;
         second.sample.throttleLoad = true;
         second.versionVisible = false;
         second.dataErrorVisible = false;
         const std::string text =
-            format.header() + format.monitorRow(ride(), kStart) +
+            format.header() + format.monitorRow(test::sampleReply(), kStart) +
             format.eventRow(kStart + 100ms,
                             *transactionEvent(link::Transaction::Program, link::Outcome::Ok)) +
             format.eventRow(kStart + 150ms, *tuningEvent(layout::kJetTpi + 35, 120, 122)) +
