@@ -528,4 +528,20 @@ void Link::HandleBlockReply(std::span<const std::uint8_t> reply)
     }
 }
 
+std::string_view outcomeName(Outcome outcome)
+{
+    constexpr std::array<std::string_view, 8> kNames{
+        "ok",
+        "read error",
+        "no reading",
+        "verify error",
+        "program error",
+        "version mismatch",
+        "model refused",
+        "cancelled",
+    };
+    const auto index = static_cast<std::size_t>(outcome);
+    return index < kNames.size() ? kNames[index] : std::string_view("unknown");
+}
+
 } // namespace velmora::link

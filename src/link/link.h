@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace velmora::link {
 
@@ -34,6 +35,9 @@ enum class Outcome : std::uint8_t {
     ModelRefused,    // the unit is not for the chosen motorcycle
     Cancelled,       // a new command took over the line
 };
+
+// The outcome in lower-case words, "ok", "read error", ...: as ride logs and reports name it.
+std::string_view outcomeName(Outcome outcome);
 
 // What the link asks of the window: the editing steps it needs, and what to show. The texts are
 // UTF-8 and already in the user's language.

@@ -196,20 +196,7 @@ std::optional<std::string> transactionEvent(link::Transaction transaction, link:
     }
     if (!name)
         return std::nullopt;
-    constexpr std::array<const char *, 8> kOutcomes{
-        "ok",
-        "read error",
-        "no reading",
-        "verify error",
-        "program error",
-        "version mismatch",
-        "model refused",
-        "cancelled",
-    };
-    const auto index = static_cast<std::size_t>(outcome);
-    if (index >= kOutcomes.size())
-        return std::nullopt;
-    return std::string(name) + ": " + kOutcomes[index];
+    return std::string(name) + ": " + std::string(link::outcomeName(outcome));
 }
 
 std::optional<std::string> tuningEvent(std::size_t offset, std::uint8_t from, std::uint8_t to)

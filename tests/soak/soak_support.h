@@ -163,15 +163,6 @@ enum class Kind { Read, Verify, Program };
 inline constexpr std::array<const char *, 3> kKindNames{"Read", "Verify", "Program"};
 inline constexpr std::array<link::Transaction, 3> kKindTransactions{
     link::Transaction::Read, link::Transaction::Verify, link::Transaction::Program};
-// By link::Outcome.
-inline constexpr std::array<const char *, 8> kOutcomeNames{"Ok",
-                                                           "read error",
-                                                           "no reading",
-                                                           "verify error",
-                                                           "program error",
-                                                           "version mismatch",
-                                                           "model refused",
-                                                           "cancelled"};
 
 struct KindCounts {
     int started = 0;
@@ -237,7 +228,7 @@ public:
             EXPECT_EQ(m_link.transferMode(), link::TransferMode::Idle);
             ++tally(kind).failed;
             ++m_failures[std::string(kKindNames[static_cast<std::size_t>(kind)]) + ": " +
-                         kOutcomeNames[static_cast<std::size_t>(ended.outcome)]];
+                         std::string(link::outcomeName(ended.outcome))];
             m_kind.reset();
             return;
         }
@@ -286,9 +277,10 @@ public:
             ++c.succeeded;
         } else {
             ++c.failed;
-            const char *why =
-                ended ? kOutcomeNames[static_cast<std::size_t>(ended->outcome)] : "no end reported";
-            ++m_failures[std::string(kKindNames[static_cast<std::size_t>(*m_kind)]) + ": " + why];
+            const std::string_view why =
+                ended ? link::outcomeName(ended->outcome) : std::string_view("no end reported");
+            ++m_failures[std::string(kKindNames[static_cast<std::size_t>(*m_kind)]) + ": " +
+                         std::string(why)];
         }
         m_kind.reset();
         return ending;
