@@ -1,14 +1,17 @@
 #include "log_text.h"
 
 #include "analysis/map_analysis.h"
+#include "link/live_points.h"
 #include "log/ride_log.h"
 #include "model/image_layout.h"
 #include "model/parameter_set.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <random>
 
 using namespace velmora;
 using namespace velmora::analysis;
@@ -335,4 +338,239 @@ TEST(AnalysisWeighting, MeansAreWeightedAndUnchosenMapsStayEmpty)
     for (const auto &row : a.maps[0])
         for (const CellProposal &c : row)
             EXPECT_FALSE(c.visited);
+}
+
+namespace {
+
+// A base set whose TUNING target is 450 mV +- 20 mV: lambda 1.00 on the default curve.
+DeviceImage stoichiometricBase()
+{
+    DeviceImage base = baseSet();
+    base[layout::kTuningLambda] = 45;
+    base[layout::kTuningHyster] = 2;
+    return base;
+}
+
+// The reading the default curve turns into `lambda`, within its ends.
+int readingFor(double lambda)
+{
+    const auto &p = SensorCurve::typicalNarrowBand().points;
+    lambda = std::clamp(lambda, p.back().second, p.front().second);
+    for (std::size_t k = 0; k + 1 < p.size(); ++k) {
+        if (lambda <= p[k].second && lambda >= p[k + 1].second) {
+            const double f = (p[k].second - lambda) / (p[k].second - p[k + 1].second);
+            return static_cast<int>(std::lround(p[k].first + f * (p[k + 1].first - p[k].first)));
+        }
+    }
+    return 450;
+}
+
+// `count` replies held at the axis points of TP14/TP23 cell (row, column) of `base`, the
+// reading wobbling by a millivolt so that the sensor looks alive.
+void holdCell(std::vector<LogRow> &rows, const DeviceImage &base, int row, int column, int mv,
+              int count = 5)
+{
+    for (int i = 0; i < count; ++i) {
+        LogRow r = at(base[layout::kRpmJetTp + static_cast<std::size_t>(column)] * 100,
+                      link::kTpRowOpenings[static_cast<std::size_t>(row)], mv + i % 2);
+        r.seconds = rows.empty() ? 0 : rows.back().seconds + 0.1;
+        rows.push_back(r);
+    }
+}
+
+std::uint8_t &tp14(DeviceImage &image, int row, int column)
+{
+    return image[layout::kJetTp + static_cast<std::size_t>(10 * row + column)];
+}
+
+} // namespace
+
+TEST(AnalysisEstimate, EveryVisitedCellMovesTowardsAHiddenFieldByAtMostTheCap)
+{
+    DeviceImage base = stoichiometricBase();
+    std::mt19937 rng(19);
+    std::uniform_real_distribution<double> requirement(0.85, 1.15);
+    std::array<std::array<double, 10>, 10> target{}; // the byte that would give lambda 1
+    std::vector<LogRow> rows;
+    for (int r = 0; r < 10; ++r) {
+        for (int c = 0; c < 10; ++c) {
+            tp14(base, r, c) = 100;
+            base[layout::kJetTpi + static_cast<std::size_t>(10 * r + c)] = 100;
+            target[r][c] = 100 * requirement(rng);
+            holdCell(rows, base, r, c, readingFor(target[r][c] / 100));
+        }
+    }
+    Settings settings;
+    settings.capSteps = 4;
+    const Analysis a = analyze(parsed(logText(rows)), base, settings);
+    int visited = 0, moved = 0;
+    for (int map = 0; map < 2; ++map) {
+        for (int r = 0; r < 10; ++r) {
+            for (int c = 0; c < 10; ++c) {
+                const CellProposal &cell = a.maps[map][r][c];
+                EXPECT_EQ(cell.visited, c > 0) << "1000 rpm is idle"; // the first speed point
+                if (!cell.visited)
+                    continue;
+                ++visited;
+                ASSERT_TRUE(cell.estimated);
+                EXPECT_DOUBLE_EQ(cell.weight, 3.0);
+                const int change = cell.proposed - cell.current;
+                const double wanted = target[r][c] - cell.current;
+                EXPECT_LE(std::abs(change), 4) << r << ',' << c;
+                if (std::abs(cell.meanLambdaMv - 450) <= 20) {
+                    EXPECT_EQ(change, 0) << r << ',' << c;
+                    continue;
+                }
+                ++moved;
+                EXPECT_GT(change * wanted, 0) << r << ',' << c << " target " << target[r][c];
+                EXPECT_LE(std::abs(change), std::ceil(std::abs(wanted))) << r << ',' << c;
+            }
+        }
+    }
+    EXPECT_EQ(visited, 180);
+    EXPECT_GT(moved, 150); // the field is wide: few cells lie inside the band by chance
+}
+
+TEST(AnalysisEstimate, ScalesByLambdaOutsideTheBandOnlyWithEnoughWeight)
+{
+    DeviceImage base = stoichiometricBase();
+    tp14(base, 2, 1) = 100; // lean at 300 mV: lambda 1.03
+    tp14(base, 2, 2) = 100; // 460 mV: inside 450 +- 20
+    tp14(base, 2, 3) = 50;  // 420 mV: lambda 1.006, 50.3 rounds back to 50
+    tp14(base, 2, 4) = 248; // 100 mV: lambda 1.10 and more, capped, then clamped
+    tp14(base, 2, 5) = 100; // rich at 800 mV: lambda 0.92, capped
+    tp14(base, 2, 6) = 100; // lean but only two trusted replies
+    std::vector<LogRow> rows;
+    for (const auto &[column, mv] : std::vector<std::pair<int, int>>{
+             {1, 300}, {2, 460}, {3, 420}, {4, 100}, {5, 800}})
+        holdCell(rows, base, 2, column, mv, 5);
+    holdCell(rows, base, 2, 6, 300, 4);
+    for (LogRow &row : rows) // no wobble: the readings as written above
+        row.lambda = std::to_string(std::stoi(row.lambda) / 10 * 10);
+    const Analysis a = analyze(parsed(logText(rows)), base, Settings{});
+    const auto &cells = a.maps[0][2];
+    EXPECT_EQ(a.targetMv, 450);
+    EXPECT_EQ(a.toleranceMv, 20);
+    EXPECT_DOUBLE_EQ(a.targetLambda, 1.0);
+    EXPECT_EQ(cells[1].proposed, 103);
+    EXPECT_NEAR(cells[1].changePercent(), 3.0, 1e-12);
+    EXPECT_TRUE(cells[2].estimated);
+    EXPECT_EQ(cells[2].proposed, 100);
+    EXPECT_FALSE(cells[2].proposes());
+    EXPECT_EQ(cells[3].proposed, 51); // at least one step towards the target
+    EXPECT_EQ(cells[4].proposed, 250);
+    EXPECT_EQ(cells[5].proposed, 94);
+    EXPECT_NEAR(cells[5].changePercent(), -6.0, 1e-12);
+    EXPECT_TRUE(cells[6].visited);
+    EXPECT_FALSE(cells[6].estimated);
+    EXPECT_DOUBLE_EQ(cells[6].weight, 2.0);
+    EXPECT_EQ(cells[6].proposed, 100);
+}
+
+namespace {
+
+CellProposal proposal(int current, int proposed, bool estimated = true)
+{
+    CellProposal cell;
+    cell.visited = true;
+    cell.estimated = estimated;
+    cell.weight = estimated ? 5 : 1;
+    cell.current = current;
+    cell.proposed = proposed;
+    return cell;
+}
+
+} // namespace
+
+TEST(AnalysisReview, CapLimitsChangesBothWays)
+{
+    MapCells cells{};
+    cells[0][0] = proposal(100, 110);
+    cells[0][1] = proposal(100, 91);
+    cells[0][2] = proposal(100, 102);
+    capChanges(cells, 3);
+    EXPECT_EQ(cells[0][0].proposed, 103);
+    EXPECT_EQ(cells[0][1].proposed, 97);
+    EXPECT_EQ(cells[0][2].proposed, 102);
+    capChanges(cells, 0);
+    EXPECT_FALSE(cells[0][0].proposes() || cells[0][1].proposes() || cells[0][2].proposes());
+}
+
+TEST(AnalysisReview, SmoothingBlendsAChangeWithItsEstimatedNeighbours)
+{
+    MapCells cells{};
+    cells[5][5] = proposal(100, 106);
+    cells[5][4] = proposal(100, 100);       // on target: a change of 0
+    cells[5][6] = proposal(80, 82);         // +2
+    cells[6][5] = proposal(100, 100, false); // too light to count
+    cells[0][0] = proposal(100, 97);         // -3, nobody around
+    cells[0][5] = proposal(100, 97);         // -3 beside a 0
+    cells[0][4] = proposal(100, 100);
+    smoothWithNeighbours(cells);
+    EXPECT_EQ(cells[5][5].proposed, 104); // (6 + (0 + 2) / 2) / 2 = 3.5, half away from zero
+    EXPECT_EQ(cells[5][6].proposed, 84);  // (2 + 6) / 2 from the changes before smoothing
+    EXPECT_EQ(cells[5][4].proposed, 100); // a cell on target stays
+    EXPECT_EQ(cells[0][0].proposed, 97);
+    EXPECT_EQ(cells[0][5].proposed, 98); // -1.5 -> -2
+}
+
+TEST(AnalysisReview, ApplyWritesExactlyTheProposalsNotExcluded)
+{
+    DeviceImage base = stoichiometricBase();
+    std::vector<LogRow> rows;
+    holdCell(rows, base, 2, 1, 300);
+    holdCell(rows, base, 2, 2, 800);
+    holdCell(rows, base, 2, 3, 450);
+    const Analysis a = analyze(parsed(logText(rows)), base, Settings{});
+    Exclusions excluded{};
+    excluded[1][2][1] = true; // TP23's lean cell
+    DeviceImage image = base;
+    EXPECT_EQ(applyProposals(a, excluded, image), 3);
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < layout::kImageSize; ++i)
+        if (image[i] != base[i])
+            changed.push_back(i);
+    const std::size_t tp14 = layout::kJetTp + 21, tp23 = layout::kJetTpi + 21;
+    EXPECT_EQ(changed, (std::vector<std::size_t>{tp14, tp14 + 1, tp23 + 1}));
+    EXPECT_EQ(image[tp14], a.maps[0][2][1].proposed);
+    EXPECT_GT(image[tp14], base[tp14]);
+    EXPECT_LT(image[tp14 + 1], base[tp14 + 1]);
+    EXPECT_EQ(image[tp23 + 1], a.maps[1][2][2].proposed);
+    // Applying again changes nothing more.
+    EXPECT_EQ(applyProposals(a, excluded, image), 0);
+}
+
+TEST(AnalysisReview, ReportListsVisitedCellsAndFilterCountsInTheLanguage)
+{
+    DeviceImage base = stoichiometricBase();
+    tp14(base, 2, 1) = 100;
+    std::vector<LogRow> rows;
+    holdCell(rows, base, 2, 1, 300);
+    rows[3].coolant = "20";
+    for (LogRow &row : rows)
+        row.lambda = row.lambda == "301" ? "299" : row.lambda;
+    Settings settings;
+    settings.maps = {true, false, false};
+    settings.minWeight = 2;
+    const Analysis a = analyze(parsed(logText(rows)), base, settings);
+    const std::string english = report(a, settings, 1);
+    EXPECT_NE(english.find("Target 450 mV ± 20 mV (lambda 1.000)\n"), std::string::npos)
+        << english;
+    EXPECT_NE(english.find("map\trow\tcolumn\tcurrent\tproposed\tchange [%]\tweight\n"
+                           "TP14\t2\t1\t100\t103\t+3.0\t2.00\n"
+                           "Proposals: 1 of 1 visited cells\n"
+                           "Monitor rows: 5, trusted: 2\n"),
+              std::string::npos)
+        << english;
+    EXPECT_NE(english.find("  engine cold (coolant below 70 °C)\t1\n"), std::string::npos);
+    EXPECT_NE(english.find("  operating point not steady (fewer than 3 replies in the same "
+                           "cells)\t2\n"),
+              std::string::npos);
+    const std::string german = report(a, settings, 2);
+    EXPECT_NE(german.find("Kennfeld\tZeile\tSpalte"), std::string::npos);
+    EXPECT_NE(german.find("Motor kalt (Kühlmittel unter 70 °C)\t1\n"), std::string::npos);
+
+    const Analysis none = analyze(parsed(logText(steadyRows(2))), base, settings);
+    EXPECT_NE(report(none, settings, 0).find("Žádná buňka nebyla navštívena.\n"),
+              std::string::npos);
 }
