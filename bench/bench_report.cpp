@@ -112,8 +112,6 @@ const Row kRows[] = {
      Kind::Memory, 1, 100 * 1024},
     {"6-hour ride log read + lambda by cell (median)", "velmora_log_bench", "open_ms_median",
      Kind::Duration, kMillisecond, 1000 * kMillisecond},
-    {"6-hour ride log map analysis (median)", "velmora_analysis_bench", "analysis_ms_median",
-     Kind::Duration, kMillisecond, 1000 * kMillisecond},
     {"6-hour ride log read + map analysis (median)", "velmora_analysis_bench",
      "read_analysis_ms_median", Kind::Duration, kMillisecond, 1000 * kMillisecond},
     {"6-hour ride log opened in the viewer, first paint (median)", "velmora_log_viewer_bench",
