@@ -83,12 +83,12 @@ TEST(SensorCurve, ParsesPointsPerLineAndRefusesWhatIsNoCurve)
     ASSERT_TRUE(curve);
     EXPECT_EQ(curve->points,
               (std::vector<std::pair<double, double>>{{100, 1.2}, {500, 1.0}, {900, 0.8}}));
-    EXPECT_FALSE(parseSensorCurve("100 1.2\n"));             // one point
-    EXPECT_FALSE(parseSensorCurve("500 1.0\n100 1.2\n"));    // millivolts falling
-    EXPECT_FALSE(parseSensorCurve("100 1.2\n100 1.0\n"));    // millivolts repeated
-    EXPECT_FALSE(parseSensorCurve("100 1.2\n500 0\n"));      // lambda 0
-    EXPECT_FALSE(parseSensorCurve("100 1.2\n500 1.0 3\n"));  // three numbers
-    EXPECT_FALSE(parseSensorCurve("100 1.2\n500 1,0\n"));    // decimal comma
+    EXPECT_FALSE(parseSensorCurve("100 1.2\n"));            // one point
+    EXPECT_FALSE(parseSensorCurve("500 1.0\n100 1.2\n"));   // millivolts falling
+    EXPECT_FALSE(parseSensorCurve("100 1.2\n100 1.0\n"));   // millivolts repeated
+    EXPECT_FALSE(parseSensorCurve("100 1.2\n500 0\n"));     // lambda 0
+    EXPECT_FALSE(parseSensorCurve("100 1.2\n500 1.0 3\n")); // three numbers
+    EXPECT_FALSE(parseSensorCurve("100 1.2\n500 1,0\n"));   // decimal comma
     EXPECT_FALSE(parseSensorCurve("100 1.2\n500 x\n"));
     EXPECT_FALSE(parseSensorCurve(""));
 }
@@ -311,9 +311,9 @@ TEST(AnalysisWeighting, IntakeRowsFeedIapAndTheAxisEndsClamp)
     settings.minRpm = 0;
     // 35 % intake halfway between the 30 % and 40 % rows, 16500 rpm beyond the last point;
     // 500 rpm and 5 % intake below the first points.
-    const Analysis a = analyze(
-        parsed(logText({at(16500, 20, 500, "intake", 35), at(500, 20, 700, "intake", 5)})),
-        baseSet(), settings);
+    const Analysis a =
+        analyze(parsed(logText({at(16500, 20, 500, "intake", 35), at(500, 20, 700, "intake", 5)})),
+                baseSet(), settings);
     const MapCells &iap = a.maps[2];
     EXPECT_DOUBLE_EQ(iap[2][9].weight, 0.5);
     EXPECT_DOUBLE_EQ(iap[3][9].weight, 0.5);
@@ -328,8 +328,8 @@ TEST(AnalysisWeighting, MeansAreWeightedAndUnchosenMapsStayEmpty)
     // The 3000 rpm point takes a whole row at 300 mV; 2500 rpm puts half of a 600 mV row on it.
     Settings settings = everyRow();
     settings.maps = {false, true, true};
-    const Analysis a = analyze(parsed(logText({at(3000, 20, 300), at(2500, 20, 600)})),
-                               baseSet(), settings);
+    const Analysis a =
+        analyze(parsed(logText({at(3000, 20, 300), at(2500, 20, 600)})), baseSet(), settings);
     const CellProposal &cell = a.maps[1][4][2];
     EXPECT_DOUBLE_EQ(cell.weight, 1.5);
     EXPECT_DOUBLE_EQ(cell.meanLambdaMv, (300 + 0.5 * 600) / 1.5);
@@ -441,8 +441,8 @@ TEST(AnalysisEstimate, ScalesByLambdaOutsideTheBandOnlyWithEnoughWeight)
     tp14(base, 2, 5) = 100; // rich at 800 mV: lambda 0.92, capped
     tp14(base, 2, 6) = 100; // lean but only two trusted replies
     std::vector<LogRow> rows;
-    for (const auto &[column, mv] : std::vector<std::pair<int, int>>{
-             {1, 300}, {2, 460}, {3, 420}, {4, 100}, {5, 800}})
+    for (const auto &[column, mv] :
+         std::vector<std::pair<int, int>>{{1, 300}, {2, 460}, {3, 420}, {4, 100}, {5, 800}})
         holdCell(rows, base, 2, column, mv, 5);
     holdCell(rows, base, 2, 6, 300, 4);
     for (LogRow &row : rows) // no wobble: the readings as written above
@@ -500,8 +500,8 @@ TEST(AnalysisReview, SmoothingBlendsAChangeWithItsEstimatedNeighbours)
 {
     MapCells cells{};
     cells[5][5] = proposal(100, 106);
-    cells[5][4] = proposal(100, 100);       // on target: a change of 0
-    cells[5][6] = proposal(80, 82);         // +2
+    cells[5][4] = proposal(100, 100);        // on target: a change of 0
+    cells[5][6] = proposal(80, 82);          // +2
     cells[6][5] = proposal(100, 100, false); // too light to count
     cells[0][0] = proposal(100, 97);         // -3, nobody around
     cells[0][5] = proposal(100, 97);         // -3 beside a 0
@@ -554,8 +554,7 @@ TEST(AnalysisReview, ReportListsVisitedCellsAndFilterCountsInTheLanguage)
     settings.minWeight = 2;
     const Analysis a = analyze(parsed(logText(rows)), base, settings);
     const std::string english = report(a, settings, 1);
-    EXPECT_NE(english.find("Target 450 mV ± 20 mV (lambda 1.000)\n"), std::string::npos)
-        << english;
+    EXPECT_NE(english.find("Target 450 mV ± 20 mV (lambda 1.000)\n"), std::string::npos) << english;
     EXPECT_NE(english.find("map\trow\tcolumn\tcurrent\tproposed\tchange [%]\tweight\n"
                            "TP14\t2\t1\t100\t103\t+3.0\t2.00\n"
                            "Proposals: 1 of 1 visited cells\n"
