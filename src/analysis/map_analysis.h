@@ -122,12 +122,12 @@ void smoothWithNeighbours(MapCells &cells);
 // Writes the proposals of the maps/cells not excluded into `image` (bytes 300/400/500 + 10r + c),
 // clamped 0..250, and returns how many bytes changed.
 int applyProposals(const Analysis &analysis, const Exclusions &excluded, DeviceImage &image);
-// The command line's text in `language` (0 Czech, 1 English, 2 German): one tab-separated line
-// per visited cell (map, row, column, current, proposed, change in %, weight), then the rows each
-// filter removed.
 // One filter with its thresholds, in `language`, as the report and the review window name it.
 std::string filterText(Filter filter, const Analysis &analysis, const Settings &settings,
                        std::uint8_t language);
+// The command line's text in `language` (0 Czech, 1 English, 2 German): the target, one
+// tab-separated line per visited cell (map, row, column, current, proposed, change in %, weight),
+// the counts of proposals, rows and trusted rows, then the rows each filter removed.
 std::string report(const Analysis &analysis, const Settings &settings, std::uint8_t language = 1);
 
 } // namespace velmora::analysis
