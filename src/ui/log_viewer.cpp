@@ -38,6 +38,7 @@ namespace {
 constexpr Triple kTitle{"Záznam jízdy – %1", "Ride log – %1", "Fahrtaufzeichnung – %1"};
 constexpr Triple kPlotPage{"Průběh", "Plot", "Verlauf"};
 constexpr Triple kLambdaPage{"Lambda podle buněk", "Lambda by cell", "Lambda nach Zellen"};
+constexpr Triple kAnalyse{"&Rozebrat...", "&Analyse...", "&Analysieren..."};
 constexpr Triple kReset{"&Celý záznam", "&Reset", "&Zurücksetzen"};
 constexpr Triple kHelp{
     "Klik: kurzor · Shift+tažení: zvětšit úsek · tažení pravým tlačítkem: posun · kolečko: "
@@ -412,6 +413,9 @@ LogViewer::LogViewer(log::RideLog rideLog, QString fileName, LogMapAxes axes, st
     m_pages->addTab(buildPlotPage(), QString());
     m_pages->addTab(buildLambdaPage(), QString());
     layout->addWidget(m_pages);
+    m_analyse = form::button(this, QStringLiteral("LogViewerAnalyse"), QString());
+    connect(m_analyse, &QPushButton::clicked, this, &LogViewer::analyseRequested);
+    m_pages->setCornerWidget(m_analyse);
     buildSeries();
     if (!m_log.seconds.empty())
         m_cursorRow = 0;
@@ -681,6 +685,7 @@ void LogViewer::setLanguage(std::uint8_t language)
     for (int c = 0; c < kChannelCount; ++c)
         m_channels[std::size_t(c)].box->setText(pick(kChannels[c].caption, language));
     m_reset->setText(pick(kReset, language));
+    m_analyse->setText(pick(kAnalyse, language));
     m_help->setText(pick(kHelp, language));
     m_note->setText(
         QString::fromStdString(log::text::skippedRowsMessage(m_log.skippedRows, language)));

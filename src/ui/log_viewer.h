@@ -50,6 +50,7 @@ public:
     void setLanguage(std::uint8_t language);
 
     const log::RideLog &rideLog() const { return m_log; }
+    const QString &fileName() const { return m_fileName; }
     plot::TimeSpan visibleTime() const { return m_window.visible(); }
     // The row the cursor stands on; -1 for a log without rows.
     int cursorRow() const { return m_cursorRow; }
@@ -60,6 +61,10 @@ public:
     void resetZoom();
     // The series of a channel, none when the log lacks it.
     const QLineSeries *series(int channel) const;
+
+signals:
+    // "Analyse...": the main window reviews this log's map analysis.
+    void analyseRequested();
 
 private:
     friend class LogChartView;
@@ -100,6 +105,7 @@ private:
     LogChartView *m_view = nullptr;
     QScrollBar *m_scroll = nullptr;
     QPushButton *m_reset = nullptr;
+    QPushButton *m_analyse = nullptr;
     QLabel *m_note = nullptr;
     QLabel *m_help = nullptr;
     QLabel *m_cursorHeading = nullptr;
