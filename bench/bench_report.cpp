@@ -53,6 +53,7 @@ const Benchmark kBenchmarks[] = {
     {"velmora_tuning_bench", Output::FlatJson, {"--json"}},
     {"velmora_startup_bench", Output::FlatJson, {"--json"}},
     {"velmora_log_bench", Output::FlatJson, {"--json"}},
+    {"velmora_analysis_bench", Output::FlatJson, {"--json"}},
     {"velmora_log_viewer_bench", Output::FlatJson, {"--json"}},
 };
 
@@ -111,6 +112,8 @@ const Row kRows[] = {
      Kind::Memory, 1, 100 * 1024},
     {"6-hour ride log read + lambda by cell (median)", "velmora_log_bench", "open_ms_median",
      Kind::Duration, kMillisecond, 1000 * kMillisecond},
+    {"6-hour ride log read + map analysis (median)", "velmora_analysis_bench",
+     "read_analysis_ms_median", Kind::Duration, kMillisecond, 1000 * kMillisecond},
     {"6-hour ride log opened in the viewer, first paint (median)", "velmora_log_viewer_bench",
      "viewer_open_ms_median", Kind::Duration, kMillisecond, 1000 * kMillisecond},
 };
