@@ -46,20 +46,22 @@ constexpr Triple kFilterNames[analysis::kFilters] = {
     {"po zápisu", "after a write", "nach einem Schreiben"},
     {"chybí hodnoty", "values missing", "Werte fehlen"}};
 constexpr Triple kTrusted{"důvěryhodné", "trusted", "vertrauenswürdig"};
-constexpr Triple kSettingNames[] = {{"Teplý od [°C]", "Warm from [°C]", "Warm ab [°C]"},
-                                    {"Ustálený po řádcích", "Steady after rows",
-                                     "Stetig nach Zeilen"},
-                                    {"Nejmenší váha", "Minimum weight", "Mindestgewicht"},
-                                    {"Nejvýše kroků", "At most steps", "Höchstens Schritte"}};
+constexpr Triple kSettingNames[] = {
+    {"Teplý od [°C]", "Warm from [°C]", "Warm ab [°C]"},
+    {"Ustálený po řádcích", "Steady after rows", "Stetig nach Zeilen"},
+    {"Nejmenší váha", "Minimum weight", "Mindestgewicht"},
+    {"Nejvýše kroků", "At most steps", "Höchstens Schritte"}};
 constexpr Triple kReanalyse{"&Znovu rozebrat", "&Analyse again", "&Erneut analysieren"};
 constexpr Triple kSmooth{"&Vyhladit se sousedy", "&Smooth with neighbours",
                          "&Mit Nachbarn glätten"};
 constexpr Triple kApply{"&Použít", "A&pply", "Ü&bernehmen"};
-constexpr Triple kApplied{"Zapsáno %1 bajtů do sady okna.", "%1 bytes written into the window's set.",
+constexpr Triple kApplied{"Zapsáno %1 bajtů do sady okna.",
+                          "%1 bytes written into the window's set.",
                           "%1 Bytes in den Satz des Fensters geschrieben."};
 constexpr Triple kNothing{"Žádný návrh k použití.", "No proposal to apply.",
                           "Kein Vorschlag zu übernehmen."};
-constexpr Triple kCellTip{"nyní %1, návrh %2 (%3 %), váha %4", "now %1, proposal %2 (%3 %), weight %4",
+constexpr Triple kCellTip{"nyní %1, návrh %2 (%3 %), váha %4",
+                          "now %1, proposal %2 (%3 %), weight %4",
                           "jetzt %1, Vorschlag %2 (%3 %), Gewicht %4"};
 constexpr Triple kExcludedTip{"vyřazeno", "excluded", "ausgeschlossen"};
 
@@ -108,8 +110,8 @@ AnalysisWindow::AnalysisWindow(log::RideLog rideLog, QString fileName, LogMapAxe
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         table->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         connect(table, &QTableWidget::cellClicked, this, [this, m](int row, int column) {
-            setExcluded(m, row, column, !m_excluded[std::size_t(m)][std::size_t(row)]
-                                                   [std::size_t(column)]);
+            setExcluded(m, row, column,
+                        !m_excluded[std::size_t(m)][std::size_t(row)][std::size_t(column)]);
         });
         m_tables[std::size_t(m)] = table;
         m_maps->addTab(table, QLatin1String(kMapNames[m]));
@@ -254,7 +256,8 @@ void AnalysisWindow::fillFilters()
 {
     QStringList lines;
     for (int f = 0; f < analysis::kFilters; ++f)
-        lines << QStringLiteral("%1: %2").arg(pick(kFilterNames[f], m_language))
+        lines << QStringLiteral("%1: %2")
+                     .arg(pick(kFilterNames[f], m_language))
                      .arg(m_shown.removed[std::size_t(f)]);
     lines << QStringLiteral("%1: %2").arg(pick(kTrusted, m_language)).arg(m_shown.trusted);
     m_filters->setText(lines.join(QLatin1Char('\n')));
@@ -275,14 +278,7 @@ void AnalysisWindow::fillFilters()
 void AnalysisWindow::fillTables()
 {
     for (std::size_t m = 0; m < m_tables.size(); ++m) {
-        QStringList rows = m_axes.rows[m];
-        QStringList columns = m_axes.columns[m];
-        if (rows.size() != analysis::kCells || columns.size() != analysis::kCells) {
-            rows.clear();
-            columns.clear();
-            for (int i = 1; i <= analysis::kCells; ++i)
-                rows << QString::number(i), columns << QString::number(i);
-        }
+        const auto [rows, columns] = m_axes.headers(m);
         m_tables[m]->setVerticalHeaderLabels(rows);
         m_tables[m]->setHorizontalHeaderLabels(columns);
         for (int r = 0; r < analysis::kCells; ++r)

@@ -72,7 +72,7 @@ private:
     analysis::Analysis m_analysed; // uncapped, as analysed
     analysis::Analysis m_shown;
     Excluded m_excluded{};
-    Excluded m_applied{}; // written since the last analysis: shown as settled
+    Excluded m_applied{};    // written since the last analysis: shown as settled
     int m_appliedBytes = -1; // -1: nothing applied yet
 
     QLabel *m_heading = nullptr;

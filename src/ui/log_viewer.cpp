@@ -206,6 +206,16 @@ QColor lambdaColour(double mv)
 
 } // namespace
 
+std::pair<QStringList, QStringList> LogMapAxes::headers(std::size_t map) const
+{
+    if (rows[map].size() == 10 && columns[map].size() == 10)
+        return {rows[map], columns[map]};
+    QStringList counted;
+    for (int i = 1; i <= 10; ++i)
+        counted << QString::number(i);
+    return {counted, counted};
+}
+
 // The chart on the screen: turns clicks, drags, the wheel and keys into cursor, zoom and pan of
 // its viewer, and draws the cursor, the event marks and the band being dragged over the plot.
 class LogChartView : public QChartView {
@@ -771,14 +781,7 @@ void LogViewer::fillLambdaTables()
 {
     for (std::size_t m = 0; m < 3; ++m) {
         QTableWidget *table = m_lambdaTables[m];
-        QStringList rows = m_axes.rows[m];
-        QStringList columns = m_axes.columns[m];
-        if (rows.size() != 10 || columns.size() != 10) {
-            rows.clear();
-            columns.clear();
-            for (int i = 1; i <= 10; ++i)
-                rows << QString::number(i), columns << QString::number(i);
-        }
+        const auto [rows, columns] = m_axes.headers(m);
         table->setVerticalHeaderLabels(rows);
         table->setHorizontalHeaderLabels(columns);
         for (int r = 0; r < 10; ++r) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -31,6 +32,9 @@ class LogChartView;
 struct LogMapAxes {
     std::array<QStringList, 3> rows;
     std::array<QStringList, 3> columns;
+
+    // The headers of a map's 10x10 table: the grid's labels, or 1 to 10 when there are none.
+    std::pair<QStringList, QStringList> headers(std::size_t map) const;
 };
 
 // A ride log in a window of its own: the chosen channels over time, each on its own scale, with

@@ -435,10 +435,10 @@ private:
     link::Marking m_marks{};
 
     CompareWindow *m_compare = nullptr;
-    QList<QPointer<LogViewer>> m_logViewers; // each closes and goes on its own
+    QList<QPointer<LogViewer>> m_logViewers;           // each closes and goes on its own
     QList<QPointer<AnalysisWindow>> m_analysisWindows; // as the viewers
-    std::unique_ptr<DeviceImage> m_unitSet;  // where a compare reads the unit into
-    bool m_comparingUnit = false;            // the scratch read running is the compare's
+    std::unique_ptr<DeviceImage> m_unitSet;            // where a compare reads the unit into
+    bool m_comparingUnit = false;                      // the scratch read running is the compare's
     std::function<void()> m_loadOther;
 
     GraphsWindow *m_graphs = nullptr;

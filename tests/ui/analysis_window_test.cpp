@@ -4,8 +4,8 @@
 
 #include "model/cells.h"
 #include "model/image_layout.h"
-#include "ui/controls.h"
 #include "ui/analysis_window.h"
+#include "ui/controls.h"
 #include "ui/log_viewer.h"
 
 #include <QCheckBox>
@@ -125,14 +125,16 @@ TEST_F(AnalysisWindowTest, OpensFromTheToolsMenuAndShowsEachCellsValues)
         EXPECT_EQ(cell.current, at(byte(0, r, c)));
         EXPECT_GT(cell.proposed, cell.current);
         const QString text = grid->item(r, c)->text();
-        EXPECT_TRUE(text.startsWith(QStringLiteral("%1 → %2\n").arg(cell.current).arg(cell.proposed)))
+        EXPECT_TRUE(
+            text.startsWith(QStringLiteral("%1 → %2\n").arg(cell.current).arg(cell.proposed)))
             << text.toStdString();
         EXPECT_TRUE(text.endsWith(QString::number(cell.weight, 'f', 1))) << text.toStdString();
     }
     EXPECT_EQ(grid->item(0, 0)->text(), QString::number(at(byte(0, 0, 0))));
     EXPECT_NE(grid->item(kRow, kColumns[0])->background(), grid->item(0, 0)->background());
     // Labelled as the main grid labels TP14.
-    EXPECT_EQ(grid->horizontalHeaderItem(3)->text(), window->grid().edit(cell::kRpmJetTp + 3)->text());
+    EXPECT_EQ(grid->horizontalHeaderItem(3)->text(),
+              window->grid().edit(cell::kRpmJetTp + 3)->text());
 
     // The filter counts add up with the trusted rows to the rows of the log.
     int removed = 0;
@@ -203,9 +205,11 @@ TEST_F(AnalysisWindowTest, ApplyWritesTheCellsNotExcludedAsOneUndoStepAndOnlyOnc
     EXPECT_EQ(changed, expected - 1);
     // The main grid shows the new value at once.
     const auto [ar, ac] = cells.back();
-    EXPECT_EQ(window->grid().edit(cell::kJetTp + 10 * std::size_t(ar) + std::size_t(ac))->text().toInt(),
-              window->image()[byte(0, ar, ac)]);
-    EXPECT_TRUE(find<QAction>(QStringLiteral("MenuUndo"))->text().contains(QStringLiteral("Map analysis")));
+    EXPECT_EQ(
+        window->grid().edit(cell::kJetTp + 10 * std::size_t(ar) + std::size_t(ac))->text().toInt(),
+        window->image()[byte(0, ar, ac)]);
+    EXPECT_TRUE(
+        find<QAction>(QStringLiteral("MenuUndo"))->text().contains(QStringLiteral("Map analysis")));
 
     // A second Apply finds nothing left but the excluded cell.
     const DeviceImage applied = window->image();
@@ -335,9 +339,11 @@ TEST_F(AnalysisWindowTest, FollowsTheLanguage)
         find<QAction>(QString::fromUtf8(l.item))->trigger();
         EXPECT_EQ(w->windowTitle(), QString::fromUtf8(l.title));
         EXPECT_EQ(part<QPushButton>(w, "AnalysisApply")->text(), QString::fromUtf8(l.apply));
-        EXPECT_EQ(part<QPushButton>(viewer, "LogViewerAnalyse")->text(), QString::fromUtf8(l.viewer));
+        EXPECT_EQ(part<QPushButton>(viewer, "LogViewerAnalyse")->text(),
+                  QString::fromUtf8(l.viewer));
     }
-    EXPECT_EQ(find<QAction>(QStringLiteral("MenuAnalysis"))->text(), QStringLiteral("&Map analysis..."));
+    EXPECT_EQ(find<QAction>(QStringLiteral("MenuAnalysis"))->text(),
+              QStringLiteral("&Map analysis..."));
 }
 
 } // namespace
