@@ -73,7 +73,7 @@ int main(int argc, char **argv)
                 trusted, proposals);
     std::printf("  analysis (median of %d):      %8.1f ms   goal: under %.0f ms\n", options->runs,
                 median(analysisMs), kGoalMs);
-    std::printf("  read + analysis (median):     %8.1f ms   goal: under %.0f ms\n",
-                median(totalMs), kGoalMs);
+    std::printf("  read + analysis (median):     %8.1f ms   goal: under %.0f ms\n", median(totalMs),
+                kGoalMs);
     return 0;
 }

@@ -22,10 +22,11 @@ inline constexpr Triple kProposals{"Návrhy: %1 z %2 navštívených buněk",
                                    "Proposals: %1 of %2 visited cells",
                                    "Vorschläge: %1 von %2 besuchten Zellen"};
 // %1 monitor rows, %2 trusted.
-inline constexpr Triple kRows{"Řádky monitoru: %1, důvěryhodné: %2", "Monitor rows: %1, trusted: %2",
+inline constexpr Triple kRows{"Řádky monitoru: %1, důvěryhodné: %2",
+                              "Monitor rows: %1, trusted: %2",
                               "Monitorzeilen: %1, vertrauenswürdig: %2"};
-inline constexpr Triple kFiltersHeading{"Řádky vyřazené filtry:", "Rows removed by the filters:",
-                                        "Von den Filtern entfernte Zeilen:"};
+inline constexpr Triple kFiltersHeading{
+    "Řádky vyřazené filtry:", "Rows removed by the filters:", "Von den Filtern entfernte Zeilen:"};
 
 // One per filter, in the order of Filter; the placeholders are that filter's thresholds.
 inline constexpr std::array<Triple, 8> kFilters{{

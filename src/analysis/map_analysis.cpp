@@ -178,8 +178,7 @@ struct CellSums {
 };
 using MapSums = std::array<std::array<CellSums, kCells>, kCells>;
 
-void spread(MapSums &sums, const AxisSpan &rows, const AxisSpan &columns, double mv,
-            double lambda)
+void spread(MapSums &sums, const AxisSpan &rows, const AxisSpan &columns, double mv, double lambda)
 {
     const std::array<std::pair<int, double>, 2> r{
         {{rows.low, 1 - rows.fraction}, {rows.high, rows.fraction}}};
@@ -411,7 +410,8 @@ void smoothWithNeighbours(MapCells &cells)
     constexpr std::array<std::pair<int, int>, 4> kNeighbours{{{0, -1}, {0, 1}, {-1, 0}, {1, 0}}};
     for (int r = 0; r < kCells; ++r) {
         for (int k = 0; k < kCells; ++k) {
-            const CellProposal &old = before[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
+            const CellProposal &old =
+                before[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
             if (!old.proposes())
                 continue;
             double sum = 0;
@@ -463,9 +463,9 @@ std::string filterText(Filter filter, const Analysis &analysis, const Settings &
     case Filter::Cold:
         return fillIn(pattern, {std::to_string(settings.warmCelsius)});
     case Filter::SensorInactive:
-        return fillIn(pattern, {std::to_string(settings.railLowMv),
-                                std::to_string(settings.railHighMv),
-                                std::to_string(settings.stuckRows)});
+        return fillIn(pattern,
+                      {std::to_string(settings.railLowMv), std::to_string(settings.railHighMv),
+                       std::to_string(settings.stuckRows)});
     case Filter::NotSteady:
         return fillIn(pattern, {std::to_string(settings.steadyRows)});
     case Filter::Acceleration:

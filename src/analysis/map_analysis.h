@@ -16,7 +16,7 @@
 // repeated ride after ride. The one-cell tuning of the link is a separate thing and stays as it is.
 namespace velmora::analysis {
 
-inline constexpr int kMaps = 3; // 0 TP14, 1 TP23, 2 IAP (as the log's cell columns)
+inline constexpr int kMaps = 3;   // 0 TP14, 1 TP23, 2 IAP (as the log's cell columns)
 inline constexpr int kCells = 10; // rows and columns of a map
 
 // How a narrow-band sensor's millivolts turn into the mixture: points (mV, lambda) in ascending
@@ -38,13 +38,13 @@ struct Settings {                         // every default documented in the man
     int warmCelsius = 70;                 // coolant at or above
     int railLowMv = 50, railHighMv = 950; // a reading at or beyond a rail is not trusted
     int stuckRows = 10;                   // this many equal lambda readings in a row: not active
-    int steadyRows = 3;                   // replies in the same cells (all axes) before a row counts
-    double accelHoldOffSeconds = 1.0;     // after throttle rose faster than the set's ACCEL value
-    int minRpm = 1500;                    // speed above idle
-    int maxDutyPercent = 90;              // duty at or above, or an injection time of 0: at limit
-    double eventHoldOffSeconds = 2.0;     // after a program / tuning write event row
-    double minWeight = 3.0;               // a cell needs at least this summed bilinear weight
-    int capSteps = 6;                     // at most this many steps (cell units) per cell per ride
+    int steadyRows = 3;               // replies in the same cells (all axes) before a row counts
+    double accelHoldOffSeconds = 1.0; // after throttle rose faster than the set's ACCEL value
+    int minRpm = 1500;                // speed above idle
+    int maxDutyPercent = 90;          // duty at or above, or an injection time of 0: at limit
+    double eventHoldOffSeconds = 2.0; // after a program / tuning write event row
+    double minWeight = 3.0;           // a cell needs at least this summed bilinear weight
+    int capSteps = 6;                 // at most this many steps (cell units) per cell per ride
     SensorCurve sensor = SensorCurve::typicalNarrowBand();
     std::array<bool, kMaps> maps{true, true, true};
 };
@@ -122,12 +122,12 @@ void smoothWithNeighbours(MapCells &cells);
 // Writes the proposals of the maps/cells not excluded into `image` (bytes 300/400/500 + 10r + c),
 // clamped 0..250, and returns how many bytes changed.
 int applyProposals(const Analysis &analysis, const Exclusions &excluded, DeviceImage &image);
-// The command line's text in `language` (0 Czech, 1 English, 2 German): one tab-separated line
-// per visited cell (map, row, column, current, proposed, change in %, weight), then the rows each
-// filter removed.
 // One filter with its thresholds, in `language`, as the report and the review window name it.
 std::string filterText(Filter filter, const Analysis &analysis, const Settings &settings,
                        std::uint8_t language);
+// The command line's text in `language` (0 Czech, 1 English, 2 German): the target, one
+// tab-separated line per visited cell (map, row, column, current, proposed, change in %, weight),
+// the counts of proposals, rows and trusted rows, then the rows each filter removed.
 std::string report(const Analysis &analysis, const Settings &settings, std::uint8_t language = 1);
 
 } // namespace velmora::analysis

@@ -761,8 +761,8 @@ private:
         const log::LogReadResult read = log::readRideLog(logPath);
         if (!read.log)
             return fail(log::text::problemMessage(read, logPath, m_parsed.language));
-        const BuiltImage built = params ? buildImage(*params, FileKind::Parameters, std::nullopt)
-                                        : loadImage(*base);
+        const BuiltImage built =
+            params ? buildImage(*params, FileKind::Parameters, std::nullopt) : loadImage(*base);
         if (!built)
             return fail(*built.error);
         if (const auto path = m_parsed.value("--sensor")) {
@@ -771,8 +771,8 @@ private:
             text << in.rdbuf();
             const auto curve = in ? analysis::parseSensorCurve(text.str()) : std::nullopt;
             if (!curve)
-                return fail(fillIn(analysis::text::kSensorUnusable.pick(m_parsed.language),
-                                   {*path}));
+                return fail(
+                    fillIn(analysis::text::kSensorUnusable.pick(m_parsed.language), {*path}));
             settings.sensor = *curve;
         }
 

@@ -54,17 +54,14 @@ inline std::string logText(const std::vector<LogRow> &rows, bool withLoad = true
     return text;
 }
 
-// `count` replies a tenth of a second apart from `start`, all alike but for lambda, which
-// alternates between two readings so that the sensor never looks stuck.
-inline std::vector<LogRow> steadyRows(int count, double start = 0, LogRow like = {},
-                                      int lambdaA = 490, int lambdaB = 510)
+// `count` replies a tenth of a second apart, all alike but for lambda, which alternates between
+// 490 and 510 mV so that the sensor never looks stuck.
+inline std::vector<LogRow> steadyRows(int count)
 {
-    std::vector<LogRow> rows;
+    std::vector<LogRow> rows(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        LogRow row = like;
-        row.seconds = start + 0.1 * i;
-        row.lambda = std::to_string(i % 2 ? lambdaB : lambdaA);
-        rows.push_back(row);
+        rows[static_cast<std::size_t>(i)].seconds = 0.1 * i;
+        rows[static_cast<std::size_t>(i)].lambda = i % 2 ? "510" : "490";
     }
     return rows;
 }
