@@ -1,6 +1,7 @@
 #include "analysis_window.h"
 
 #include "form_parts.h"
+#include "model/image_layout.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -60,12 +61,23 @@ constexpr Triple kApplied{"Zapsáno %1 bajtů do sady okna.",
                           "%1 Bytes in den Satz des Fensters geschrieben."};
 constexpr Triple kNothing{"Žádný návrh k použití.", "No proposal to apply.",
                           "Kein Vorschlag zu übernehmen."};
+constexpr Triple kRebased{"Sada se od rozboru změnila: rozebráno znovu, zkontrolujte a použijte.",
+                          "The set changed since the analysis: analysed again, check and apply.",
+                          "Der Satz hat sich seit der Analyse geändert: erneut analysiert, prüfen "
+                          "und übernehmen."};
 constexpr Triple kCellTip{"nyní %1, návrh %2 (%3 %), váha %4",
                           "now %1, proposal %2 (%3 %), weight %4",
                           "jetzt %1, Vorschlag %2 (%3 %), Gewicht %4"};
 constexpr Triple kExcludedTip{"vyřazeno", "excluded", "ausgeschlossen"};
 
 constexpr const char *kMapNames[analysis::kMaps] = {"TP14", "TP23", "IAP"};
+constexpr std::size_t kMapStarts[analysis::kMaps] = {layout::kJetTp, layout::kJetTpi,
+                                                     layout::kJetIap};
+
+std::size_t mapByte(std::size_t map, std::size_t row, std::size_t column)
+{
+    return kMapStarts[map] + layout::kMapSide * row + column;
+}
 
 // More fuel warm, less fuel cold, the stronger the larger the change (full at 15 %); the main
 // grid keeps its own colours.
@@ -207,7 +219,23 @@ void AnalysisWindow::reanalyse()
     m_analysed = analysis::analyze(m_log, m_currentSet(), uncapped);
     m_applied = {};
     m_appliedBytes = -1;
+    m_rebased = false;
     recompute();
+}
+
+bool AnalysisWindow::stillCurrent(const DeviceImage &image)
+{
+    for (std::size_t m = 0; m < m_shown.maps.size(); ++m)
+        for (std::size_t r = 0; r < analysis::kCells; ++r)
+            for (std::size_t c = 0; c < analysis::kCells; ++c)
+                if (!m_excluded[m][r][c] && m_shown.maps[m][r][c].proposes() &&
+                    image[mapByte(m, r, c)] != m_shown.maps[m][r][c].current) {
+                    reanalyse();
+                    m_rebased = true;
+                    fillFilters();
+                    return false;
+                }
+    return true;
 }
 
 void AnalysisWindow::recompute()
@@ -244,10 +272,10 @@ int AnalysisWindow::applyTo(DeviceImage &image)
             for (std::size_t c = 0; c < analysis::kCells; ++c)
                 if (!m_excluded[m][r][c] && m_shown.maps[m][r][c].proposes()) {
                     m_applied[m][r][c] = true;
-                    m_analysed.maps[m][r][c].current =
-                        image[std::size_t(300 + 100 * m + 10 * r + c)];
+                    m_analysed.maps[m][r][c].current = image[mapByte(m, r, c)];
                 }
     m_appliedBytes = changed;
+    m_rebased = false;
     recompute();
     return changed;
 }
@@ -269,7 +297,9 @@ void AnalysisWindow::fillFilters()
             for (std::size_t c = 0; c < analysis::kCells; ++c)
                 proposes = proposes || (!m_excluded[m][r][c] && m_shown.maps[m][r][c].proposes());
     m_apply->setEnabled(proposes);
-    if (m_appliedBytes >= 0)
+    if (m_rebased)
+        m_note->setText(pick(kRebased, m_language));
+    else if (m_appliedBytes >= 0)
         m_note->setText(pick(kApplied, m_language).arg(m_appliedBytes));
     else
         m_note->setText(proposes ? QString() : pick(kNothing, m_language));

@@ -52,6 +52,10 @@ public:
     // Writes the shown proposals of the cells not excluded into `image`, returns how many bytes
     // changed, and settles those cells so that a second Apply finds nothing left to write.
     int applyTo(DeviceImage &image);
+    // False when a cell Apply would write no longer holds the value it was analysed against
+    // (the set was edited, read or opened since): the log is then analysed again against the
+    // set as it is, and the user is asked to check before applying.
+    bool stillCurrent(const DeviceImage &image);
 
 signals:
     void applyRequested();
@@ -74,6 +78,7 @@ private:
     Excluded m_excluded{};
     Excluded m_applied{};    // written since the last analysis: shown as settled
     int m_appliedBytes = -1; // -1: nothing applied yet
+    bool m_rebased = false;  // analysed again because the set had changed
 
     QLabel *m_heading = nullptr;
     QLabel *m_legend = nullptr;

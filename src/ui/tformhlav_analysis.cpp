@@ -23,7 +23,7 @@ AnalysisWindow *TFormHlav::openAnalysis(log::RideLog rideLog, const QString &pat
         std::move(rideLog), path, logMapAxes(), [this]() -> const DeviceImage & { return m_image; },
         m_held.language, this);
     connect(window, &AnalysisWindow::applyRequested, this, [this, window] {
-        if (!editingEventAllowed())
+        if (!editingEventAllowed() || !window->stillCurrent(m_image))
             return;
         // Through the after-change step like any edit: one undo step, shown at once, and sent
         // when Programming after change is ticked.

@@ -230,6 +230,30 @@ TEST_F(AnalysisWindowTest, ApplyWritesTheCellsNotExcludedAsOneUndoStepAndOnlyOnc
     EXPECT_EQ(window->image(), before);
 }
 
+TEST_F(AnalysisWindowTest, ASetChangedSinceTheAnalysisIsAnalysedAgainBeforeAnythingIsApplied)
+{
+    AnalysisWindow *w = openFromMenu(write("lean.csv", leanRide()));
+    ASSERT_NE(w, nullptr);
+    const auto cells = proposing(w);
+    ASSERT_FALSE(cells.empty());
+    const auto [r, c] = cells.front();
+    // The user edits a proposed cell in the main window after the analysis.
+    window->image()[byte(0, r, c)] = std::uint8_t(at(byte(0, r, c)) + 20);
+    window->afterChangeStep();
+    const DeviceImage edited = window->image();
+
+    part<QPushButton>(w, "AnalysisApply")->click();
+    EXPECT_EQ(window->image(), edited); // nothing written over the edit
+    EXPECT_EQ(w->shown().maps[0][std::size_t(r)][std::size_t(c)].current, edited[byte(0, r, c)]);
+    EXPECT_TRUE(part<QLabel>(w, "AnalysisNote")->text().contains(QStringLiteral("analysed again")));
+
+    // Checked, the second Apply writes the proposals made against the edited set.
+    part<QPushButton>(w, "AnalysisApply")->click();
+    EXPECT_NE(window->image(), edited);
+    for (auto [pr, pc] : cells)
+        EXPECT_NE(window->image()[byte(0, pr, pc)], edited[byte(0, pr, pc)]) << pr << ',' << pc;
+}
+
 TEST_F(AnalysisWindowTest, TheCapLimitsEveryChangeAndLoosensAgain)
 {
     AnalysisWindow *w = openFromMenu(write("lean.csv", leanRide()));
