@@ -1,5 +1,6 @@
 #include "analysis_window.h"
 
+#include "analysis/analysis_texts.h"
 #include "form_parts.h"
 #include "model/image_layout.h"
 
@@ -26,8 +27,6 @@ namespace {
 
 // Triples read Czech, English, German.
 constexpr Triple kTitle{"Rozbor map – %1", "Map analysis – %1", "Kennfeldanalyse – %1"};
-constexpr Triple kHeading{"%1 řádků, %2 důvěryhodných", "%1 rows, %2 trusted",
-                          "%1 Zeilen, %2 vertrauenswürdig"};
 constexpr Triple kLegend{
     "V buňce: nyní → návrh, změna v % a váha vzorků. Teplé barvy přidávají palivo, studené "
     "ubírají. Klik na buňku ji vyřadí nebo vrátí.",
@@ -36,17 +35,6 @@ constexpr Triple kLegend{
     "In einer Zelle: jetzt → Vorschlag, die Änderung in % und das Gewicht der Messwerte. Warme "
     "Farben geben Kraftstoff zu, kalte nehmen ihn weg. Ein Klick auf eine Zelle schließt sie aus "
     "oder nimmt sie wieder auf."};
-constexpr Triple kFiltersHeading{"Vyřazené řádky", "Rows removed", "Entfernte Zeilen"};
-constexpr Triple kFilterNames[analysis::kFilters] = {
-    {"studený motor", "engine cold", "Motor kalt"},
-    {"sonda neaktivní", "sensor inactive", "Sonde inaktiv"},
-    {"neustálený bod", "not steady", "nicht stetig"},
-    {"akcelerace", "acceleration", "Beschleunigung"},
-    {"vstřik na mezi", "injection at its limit", "Einspritzung an der Grenze"},
-    {"volnoběh", "idle", "Leerlauf"},
-    {"po zápisu", "after a write", "nach einem Schreiben"},
-    {"chybí hodnoty", "values missing", "Werte fehlen"}};
-constexpr Triple kTrusted{"důvěryhodné", "trusted", "vertrauenswürdig"};
 constexpr Triple kSettingNames[] = {
     {"Teplý od [°C]", "Warm from [°C]", "Warm ab [°C]"},
     {"Ustálený po řádcích", "Steady after rows", "Stetig nach Zeilen"},
@@ -150,6 +138,7 @@ QWidget *AnalysisWindow::buildControls()
     m_filtersHeading->setFont(bold);
     layout->addWidget(m_filtersHeading);
     m_filters = form::label(side, QStringLiteral("AnalysisFilters"), QString());
+    m_filters->setWordWrap(true);
     layout->addWidget(m_filters);
 
     auto *form = new QFormLayout;
@@ -196,7 +185,7 @@ void AnalysisWindow::setLanguage(std::uint8_t language)
     m_language = language;
     setWindowTitle(pick(kTitle, language).arg(QFileInfo(m_fileName).fileName()));
     m_legend->setText(pick(kLegend, language));
-    m_filtersHeading->setText(pick(kFiltersHeading, language));
+    m_filtersHeading->setText(pick(analysis::text::kFiltersHeading, language));
     for (std::size_t i = 0; i < m_settingLabels.size(); ++i)
         m_settingLabels[i]->setText(pick(kSettingNames[i], language));
     m_reanalyse->setText(pick(kReanalyse, language));
@@ -282,14 +271,21 @@ int AnalysisWindow::applyTo(DeviceImage &image)
 
 void AnalysisWindow::fillFilters()
 {
+    // The filters as the command line's report names them, with the thresholds they ran with.
     QStringList lines;
     for (int f = 0; f < analysis::kFilters; ++f)
         lines << QStringLiteral("%1: %2")
-                     .arg(pick(kFilterNames[f], m_language))
+                     .arg(QString::fromStdString(analysis::filterText(analysis::Filter(f), m_shown,
+                                                                      m_settings, m_language)))
                      .arg(m_shown.removed[std::size_t(f)]);
-    lines << QStringLiteral("%1: %2").arg(pick(kTrusted, m_language)).arg(m_shown.trusted);
     m_filters->setText(lines.join(QLatin1Char('\n')));
-    m_heading->setText(pick(kHeading, m_language).arg(m_shown.rows).arg(m_shown.trusted));
+    const QString rows =
+        pick(analysis::text::kRows, m_language).arg(m_shown.rows).arg(m_shown.trusted);
+    const QString target = pick(analysis::text::kTarget, m_language)
+                               .arg(m_shown.targetMv)
+                               .arg(m_shown.toleranceMv)
+                               .arg(m_shown.targetLambda, 0, 'f', 3);
+    m_heading->setText(rows + QStringLiteral(" · ") + target);
 
     bool proposes = false;
     for (std::size_t m = 0; m < m_shown.maps.size(); ++m)

@@ -141,9 +141,13 @@ TEST_F(AnalysisWindowTest, OpensFromTheToolsMenuAndShowsEachCellsValues)
     for (int n : w->shown().removed)
         removed += n;
     EXPECT_EQ(removed + w->shown().trusted, w->shown().rows);
-    EXPECT_TRUE(part<QLabel>(w, "AnalysisFilters")
+    EXPECT_TRUE(part<QLabel>(w, "AnalysisHeading")
                     ->text()
                     .contains(QStringLiteral("trusted: %1").arg(w->shown().trusted)));
+    EXPECT_TRUE(
+        part<QLabel>(w, "AnalysisFilters")
+            ->text()
+            .contains(QStringLiteral("(coolant below 70 °C): %1").arg(w->shown().removed[0])));
 }
 
 TEST_F(AnalysisWindowTest, AnUnreadableLogIsToldAndOpensNoWindow)
