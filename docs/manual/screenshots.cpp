@@ -2,15 +2,17 @@
 //   velmora-screenshots OUTDIR [LANGUAGE] [MODEL] [--live]
 // page0.png .. page6.png show each page, menu-<name>.png each menu of the menu bar, graphs0.png ..
 // graphs4.png each page of the graphs window (the curves, then the three maps), log-viewer.png and
-// log-lambda.png the two pages of the log viewer on a made-up ten-minute ride, logging.png the
-// window while it logs a ride. With a model its defaults are set and the tuning group is opened.
-// With --live a simulated unit holding those defaults runs behind the port, the window reads it
-// first, and the pictures are taken once its monitor replies show a running engine.
+// log-lambda.png the two pages of the log viewer on a made-up ten-minute ride, analysis.png that
+// ride's map analysis, logging.png the window while it logs a ride. With a model its defaults are
+// set and the tuning group is opened. With --live a simulated unit holding those defaults runs
+// behind the port, the window reads it first, and the pictures are taken once its monitor replies
+// show a running engine.
 // Run it off screen (QT_QPA_PLATFORM=offscreen) or under a real X server (xvfb-run).
 #include "ride_sample.h"
 #include "sim/block_store.h"
 #include "sim/operating_point.h"
 #include "sim/pty_unit.h"
+#include "ui/analysis_window.h"
 #include "ui/dialogs.h"
 #include "ui/graphs_window.h"
 #include "ui/log_viewer.h"
@@ -22,6 +24,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -186,6 +189,24 @@ int main(int argc, char *argv[])
         if (!save(viewer->grab(), dir + QLatin1Char('/') + QLatin1String(viewerPictures[page])))
             return 1;
     }
+
+    // The same ride's map analysis, opened from the viewer, one cell excluded.
+    viewer->findChild<QPushButton *>(QStringLiteral("LogViewerAnalyse"))->click();
+    auto *review = window.findChild<ui::AnalysisWindow *>(QStringLiteral("AnalysisWindow"));
+    if (!review) {
+        std::fputs("velmora-screenshots: the map analysis did not open\n", stderr);
+        return 1;
+    }
+    review->resize(1150, 640);
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 10; ++c)
+            if (review->shown().maps[0][std::size_t(r)][std::size_t(c)].proposes()) {
+                review->setExcluded(0, r, c, true);
+                r = c = 10;
+            }
+    runUntil([] { return false; }, 100);
+    if (!save(review->grab(), dir + QStringLiteral("/analysis.png")))
+        return 1;
 
     // A ride being logged: the log's time and rows at the right end of the status bar.
     pages->setCurrentIndex(0);

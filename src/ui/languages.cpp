@@ -332,6 +332,14 @@ constexpr LanguageText kLayoutTexts[] = {
      {"Grafy|Křivky a mapy jako grafy v samostatném okně",
       "Graphs|The curves and maps as pictures in a window of their own",
       "Diagramme|Die Kurven und Kennfelder als Bilder in einem eigenen Fenster"}},
+    {"MenuAnalysis", MenuCaption, {"&Rozbor map...", "&Map analysis...", "&Kennfeldanalyse..."}},
+    {"MenuAnalysis",
+     MenuHint,
+     {"Rozbor map|Návrh každé navštívené buňky map vstřiku ze záznamu jízdy, ke kontrole a použití",
+      "Map analysis|A proposal for every visited injection-map cell from a ride log, to review "
+      "and apply",
+      "Kennfeldanalyse|Ein Vorschlag für jede besuchte Zelle der Einspritzkennfelder aus einer "
+      "Fahrtaufzeichnung, zum Prüfen und Übernehmen"}},
 };
 
 // The stored texts are the ones the link shows; one table serves both.

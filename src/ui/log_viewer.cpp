@@ -38,6 +38,7 @@ namespace {
 constexpr Triple kTitle{"Záznam jízdy – %1", "Ride log – %1", "Fahrtaufzeichnung – %1"};
 constexpr Triple kPlotPage{"Průběh", "Plot", "Verlauf"};
 constexpr Triple kLambdaPage{"Lambda podle buněk", "Lambda by cell", "Lambda nach Zellen"};
+constexpr Triple kAnalyse{"&Rozebrat...", "&Analyse...", "&Analysieren..."};
 constexpr Triple kReset{"&Celý záznam", "&Reset", "&Zurücksetzen"};
 constexpr Triple kHelp{
     "Klik: kurzor · Shift+tažení: zvětšit úsek · tažení pravým tlačítkem: posun · kolečko: "
@@ -204,6 +205,16 @@ QColor lambdaColour(double mv)
 }
 
 } // namespace
+
+std::pair<QStringList, QStringList> LogMapAxes::headers(std::size_t map) const
+{
+    if (rows[map].size() == 10 && columns[map].size() == 10)
+        return {rows[map], columns[map]};
+    QStringList counted;
+    for (int i = 1; i <= 10; ++i)
+        counted << QString::number(i);
+    return {counted, counted};
+}
 
 // The chart on the screen: turns clicks, drags, the wheel and keys into cursor, zoom and pan of
 // its viewer, and draws the cursor, the event marks and the band being dragged over the plot.
@@ -412,6 +423,9 @@ LogViewer::LogViewer(log::RideLog rideLog, QString fileName, LogMapAxes axes, st
     m_pages->addTab(buildPlotPage(), QString());
     m_pages->addTab(buildLambdaPage(), QString());
     layout->addWidget(m_pages);
+    m_analyse = form::button(this, QStringLiteral("LogViewerAnalyse"), QString());
+    connect(m_analyse, &QPushButton::clicked, this, &LogViewer::analyseRequested);
+    m_pages->setCornerWidget(m_analyse);
     buildSeries();
     if (!m_log.seconds.empty())
         m_cursorRow = 0;
@@ -681,6 +695,7 @@ void LogViewer::setLanguage(std::uint8_t language)
     for (int c = 0; c < kChannelCount; ++c)
         m_channels[std::size_t(c)].box->setText(pick(kChannels[c].caption, language));
     m_reset->setText(pick(kReset, language));
+    m_analyse->setText(pick(kAnalyse, language));
     m_help->setText(pick(kHelp, language));
     m_note->setText(
         QString::fromStdString(log::text::skippedRowsMessage(m_log.skippedRows, language)));
@@ -766,14 +781,7 @@ void LogViewer::fillLambdaTables()
 {
     for (std::size_t m = 0; m < 3; ++m) {
         QTableWidget *table = m_lambdaTables[m];
-        QStringList rows = m_axes.rows[m];
-        QStringList columns = m_axes.columns[m];
-        if (rows.size() != 10 || columns.size() != 10) {
-            rows.clear();
-            columns.clear();
-            for (int i = 1; i <= 10; ++i)
-                rows << QString::number(i), columns << QString::number(i);
-        }
+        const auto [rows, columns] = m_axes.headers(m);
         table->setVerticalHeaderLabels(rows);
         table->setHorizontalHeaderLabels(columns);
         for (int r = 0; r < 10; ++r) {

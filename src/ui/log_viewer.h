@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -31,6 +32,9 @@ class LogChartView;
 struct LogMapAxes {
     std::array<QStringList, 3> rows;
     std::array<QStringList, 3> columns;
+
+    // The headers of a map's 10x10 table: the grid's labels, or 1 to 10 when there are none.
+    std::pair<QStringList, QStringList> headers(std::size_t map) const;
 };
 
 // A ride log in a window of its own: the chosen channels over time, each on its own scale, with
@@ -50,6 +54,7 @@ public:
     void setLanguage(std::uint8_t language);
 
     const log::RideLog &rideLog() const { return m_log; }
+    const QString &fileName() const { return m_fileName; }
     plot::TimeSpan visibleTime() const { return m_window.visible(); }
     // The row the cursor stands on; -1 for a log without rows.
     int cursorRow() const { return m_cursorRow; }
@@ -60,6 +65,10 @@ public:
     void resetZoom();
     // The series of a channel, none when the log lacks it.
     const QLineSeries *series(int channel) const;
+
+signals:
+    // "Analyse...": the main window reviews this log's map analysis.
+    void analyseRequested();
 
 private:
     friend class LogChartView;
@@ -100,6 +109,7 @@ private:
     LogChartView *m_view = nullptr;
     QScrollBar *m_scroll = nullptr;
     QPushButton *m_reset = nullptr;
+    QPushButton *m_analyse = nullptr;
     QLabel *m_note = nullptr;
     QLabel *m_help = nullptr;
     QLabel *m_cursorHeading = nullptr;

@@ -8,6 +8,7 @@
 #include "link/qt_serial_port.h"
 #include "log/log_format.h"
 #include "log/log_sink.h"
+#include "log/ride_log.h"
 #include "model/device_image.h"
 #include "model/edit_history.h"
 #include "model/grid_steps.h"
@@ -46,6 +47,7 @@ class QTimer;
 namespace velmora::ui {
 
 class ArrowButtons;
+class AnalysisWindow;
 class CompareWindow;
 class GraphsWindow;
 class LogViewer;
@@ -133,6 +135,10 @@ public:
     // A ride log in a viewer window of its own; false, and no window, when it cannot be read
     // (the user is told why).
     bool openLog(const QString &path);
+    // "Map analysis...": a log chosen as Open log... chooses it, analysed against this window's
+    // set in a review window of its own (none when the log cannot be read).
+    void MenuAnalysisClick();
+    AnalysisWindow *openAnalysis(log::RideLog rideLog, const QString &path);
 
     // The serial port: COM1..COM10 by the held port number, 0 for none. While the chosen port is
     // closed because it could not be opened or its line was lost, the window tries it again
@@ -212,6 +218,8 @@ public:
     void transactionEnded(link::Transaction transaction, link::Outcome outcome) override;
     void MenuUnitHistoryClick();
     void MenuOpenLogClick();
+    // The log at `path`, or nothing when the reader cannot take it (the user is told why).
+    std::optional<log::RideLog> readLog(const QString &path);
     // How the main grid labels the rows and columns of each injection map now.
     LogMapAxes logMapAxes() const;
     // Bytes 100..599 of the entry's image file, then the after-change step; false, and the
@@ -427,9 +435,10 @@ private:
     link::Marking m_marks{};
 
     CompareWindow *m_compare = nullptr;
-    QList<QPointer<LogViewer>> m_logViewers; // each closes and goes on its own
-    std::unique_ptr<DeviceImage> m_unitSet;  // where a compare reads the unit into
-    bool m_comparingUnit = false;            // the scratch read running is the compare's
+    QList<QPointer<LogViewer>> m_logViewers;           // each closes and goes on its own
+    QList<QPointer<AnalysisWindow>> m_analysisWindows; // as the viewers
+    std::unique_ptr<DeviceImage> m_unitSet;            // where a compare reads the unit into
+    bool m_comparingUnit = false;                      // the scratch read running is the compare's
     std::function<void()> m_loadOther;
 
     GraphsWindow *m_graphs = nullptr;

@@ -1,6 +1,8 @@
 // Printing, About and Help.
 #include "tformhlav.h"
 
+#include "analysis_window.h"
+
 #include "log_viewer.h"
 
 #include "compare_window.h"
@@ -85,6 +87,9 @@ void TFormHlav::setLanguage(std::uint8_t language)
     for (LogViewer *viewer : std::as_const(m_logViewers))
         if (viewer)
             viewer->setLanguage(language);
+    for (AnalysisWindow *review : std::as_const(m_analysisWindows))
+        if (review)
+            review->setLanguage(language);
 }
 
 void TFormHlav::updateEditItems()

@@ -156,6 +156,9 @@ void TFormHlav::buildMenus()
     QAction *graphs = tools->addAction(QStringLiteral("Graphs"));
     graphs->setObjectName(QStringLiteral("MenuGraphs"));
     connect(graphs, &QAction::triggered, this, &TFormHlav::MenuGraphsClick);
+    QAction *analysis = tools->addAction(QStringLiteral("Map analysis..."));
+    analysis->setObjectName(QStringLiteral("MenuAnalysis"));
+    connect(analysis, &QAction::triggered, this, &TFormHlav::MenuAnalysisClick);
 
     QMenu *languages = addMenu(
         "MenuLanguage", "&Language", "Language|Set English or Czech or German",

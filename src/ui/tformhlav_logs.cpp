@@ -22,15 +22,23 @@ void TFormHlav::MenuOpenLogClick()
         openLog(path);
 }
 
-bool TFormHlav::openLog(const QString &path)
+std::optional<log::RideLog> TFormHlav::readLog(const QString &path)
 {
     log::LogReadResult read = log::readRideLog(path.toStdString());
-    if (!read.log) {
+    if (!read.log)
         m_dialogs.inform(this, QString::fromStdString(log::text::problemMessage(
                                    read, path.toStdString(), m_held.language)));
+    return std::move(read.log);
+}
+
+bool TFormHlav::openLog(const QString &path)
+{
+    std::optional<log::RideLog> read = readLog(path);
+    if (!read)
         return false;
-    }
-    auto *viewer = new LogViewer(std::move(*read.log), path, logMapAxes(), m_held.language, this);
+    auto *viewer = new LogViewer(std::move(*read), path, logMapAxes(), m_held.language, this);
+    connect(viewer, &LogViewer::analyseRequested, this,
+            [this, viewer] { openAnalysis(viewer->rideLog(), viewer->fileName()); });
     m_logViewers.removeAll(nullptr);
     m_logViewers.append(viewer);
     viewer->show();
