@@ -22,8 +22,11 @@ constexpr int kColdCelsius = 20;
 constexpr int kWarmCelsius = 85;
 constexpr int kWarmUpStepCelsius = 5;
 constexpr auto kWarmUpStep = 2s;
-constexpr auto kShortestHold = 1200ms;
-constexpr int kHoldSpreadMs = 800;
+// A monitor reply comes every 330 ms: a hold gives a reading of six or more replies, and the
+// first hold after an acceleration waits out its enrichment as well.
+constexpr auto kShortestHold = 2000ms;
+constexpr int kHoldSpreadMs = 600;
+constexpr auto kAfterAcceleration = 1000ms;
 constexpr auto kAccelerationStep = 100ms;
 constexpr int kAccelerationSteps = 3;
 constexpr auto kIdleStretch = 3s;
@@ -99,11 +102,14 @@ private:
         int rows = 0;
         for (std::size_t row : order) {
             const std::uint8_t load = (*part.rows)[row];
-            accelerate(part.mode, m_lastLoad, load, speed(axis, upwards ? 1 : axis.size() - 1));
+            const bool accelerated =
+                accelerate(part.mode, m_lastLoad, load, speed(axis, upwards ? 1 : axis.size() - 1));
             for (std::size_t k = 1; k < axis.size(); ++k) {
                 const std::size_t column = upwards ? k : axis.size() - k;
-                const auto hold = kShortestHold + std::chrono::milliseconds(m_random.below(
-                                                      static_cast<std::uint64_t>(kHoldSpreadMs)));
+                auto hold = kShortestHold + std::chrono::milliseconds(m_random.below(
+                                                static_cast<std::uint64_t>(kHoldSpreadMs)));
+                if (k == 1 && accelerated)
+                    hold += kAfterAcceleration;
                 add(loaded(part.mode, load, speed(axis, column)), hold);
             }
             m_lastLoad = load;
@@ -114,14 +120,15 @@ private:
     }
 
     // A rise in load comes quickly, as when the rider opens the throttle.
-    void accelerate(LoadMode mode, std::uint8_t from, std::uint8_t to, std::uint16_t rpm)
+    bool accelerate(LoadMode mode, std::uint8_t from, std::uint8_t to, std::uint16_t rpm)
     {
         if (to <= from)
-            return;
+            return false;
         for (int i = 1; i < kAccelerationSteps; ++i)
             add(loaded(mode, static_cast<std::uint8_t>(from + (to - from) * i / kAccelerationSteps),
                        rpm),
                 kAccelerationStep);
+        return true;
     }
 
     static std::uint16_t speed(std::span<const std::uint8_t> axis, std::size_t column)

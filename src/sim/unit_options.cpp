@@ -403,7 +403,7 @@ Engine (without --rpm, --tps, --iap, --sweep or --route it idles at 1250..1450 r
   --tps N                 hold this throttle opening, 0..100 %
   --iap N                 hold this intake pressure, 0..100 % (35)
   --sweep                 ride slowly through a few cells of every map and back
-  --route                 ride once (about 5 minutes) from a cold start through nearly every
+  --route                 ride once (about 8 minutes) from a cold start through nearly every
                           cell of every map, TP maps first, then the IAP map, then idle; the
                           order of the rows and the holds come from --seed
   --coolant C             coolant temperature, -40..150 degrees (85)

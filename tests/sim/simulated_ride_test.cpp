@@ -73,7 +73,7 @@ TEST(RideRoute, HoldsWarmInNearlyEveryCellOfEveryMapWithinAFewMinutes)
     for (FuelMap map : kFuelMaps)
         EXPECT_GE(visitedCells(route, map, image).size(), 90u) << mapIndex(map);
     EXPECT_GE(scriptLength(route), 3min);
-    EXPECT_LE(scriptLength(route), 8min);
+    EXPECT_LE(scriptLength(route), 10min);
     EXPECT_LT(route.steps.front().point.coolantCelsius, 30) << "from a cold start";
     EXPECT_EQ(route.steps.front().point.throttlePercent, 0);
 
