@@ -2,6 +2,7 @@
 #include "sim/engine.h"
 #include "sim/live_cells.h"
 #include "sim/ride_route.h"
+#include "sim/sensor_scale.h"
 #include "sim/unit_options.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,30 @@ TEST(NarrowBandSensor, TheChosenCurveReadsAndInvertsWithNoiseOnTop)
         EXPECT_NEAR(sensor.readMv(ratio, n), 800.0, 30.0 + 1e-9);
 }
 
+TEST(NarrowBandSensor, TheMonitorCarriesItsReadingOfTheLambdaCell)
+{
+    const DeviceImage image = BlockStore::defaultImage();
+    OperatingPoint p;
+    p.rpm = 4000;
+    p.throttlePercent = 20;
+    p.loadMode = LoadMode::Throttle;
+    Engine engine;
+    engine.hold(p);
+    engine.setLambdaCurve(LambdaCurve::NarrowBand);
+    const std::size_t cell = engine.lambdaCell(image).index();
+    const double fresh = image[layout::kJetTp + cell];
+    const auto reads = [&](double need) {
+        engine.requirement().set(FuelMap::Tp14, cell, need);
+        return engine.state(image).lambdaCount;
+    };
+    EXPECT_EQ(reads(fresh), countOfMv(500)) << "the right mixture";
+    EXPECT_EQ(reads(fresh / engine.lambdaSensor().ratioReading(800)), countOfMv(800));
+    EXPECT_LE(reads(fresh * 1.1), countOfMv(110)) << "the map 10 % lean";
+    engine.setLambdaCurve(LambdaCurve::Gentle);
+    EXPECT_EQ(reads(fresh), countOfMv(800));
+    EXPECT_DOUBLE_EQ(engine.lambdaSensor().ratioReading(800), 1.0);
+}
+
 std::set<std::size_t> visitedCells(const Script &route, FuelMap map, const DeviceImage &image)
 {
     std::set<std::size_t> cells;
@@ -86,6 +111,18 @@ TEST(RideRoute, HoldsWarmInNearlyEveryCellOfEveryMapWithinAFewMinutes)
     }
     EXPECT_GE(accelerations, 5);
     EXPECT_GE(idles, 4);
+
+    // A monitor reply comes every 330 ms: a cell's reading needs six of them, three more after an
+    // acceleration's enrichment.
+    for (std::size_t i = 1; i < route.steps.size(); ++i) {
+        const ScriptStep &step = route.steps[i];
+        if (step.duration < 1s || step.point.rpm < 1500)
+            continue;
+        EXPECT_GE(step.duration, 2s) << i;
+        if (route.steps[i - 1].duration < 1s) {
+            EXPECT_GE(step.duration, 3s) << "after the acceleration ending at " << i;
+        }
+    }
 }
 
 TEST(RideRoute, IsTheSameForASeedAndDiffersBetweenSeeds)
