@@ -8,7 +8,7 @@
 // the byte at which the simulated sensor (without its noise) reads the TUNING target.
 // One-cell tuning: the same route ridden over and over with the tuning on and the page of the
 // map the load comes from on show, until the same cells reach the same share (or the cap).
-// Also the time the analysis takes for a six-hour log.
+// The analysis of a six-hour log is timed by velmora_analysis_bench.
 //
 // The simulated sensor reads the mixture of the TP14 map's cylinders, so the TP maps are judged
 // by TP14 alone: the analysis proposes for TP14 and IAP, and the share counts their cells.
@@ -20,7 +20,6 @@
 #include "link/memory_port.h"
 #include "log/log_format.h"
 #include "log/ride_log.h"
-#include "ride_sample.h"
 #include "sim/engine_options.h"
 #include "sim/responder.h"
 #include "sim/ride_route.h"
@@ -44,8 +43,6 @@ constexpr int kAnalysisRides = 3;
 constexpr int kMaxTuningRides = 30;
 constexpr auto kTick = 55ms;
 constexpr int kTicksPerCheck = 18; // the one-cell tuning's share is looked at once a second
-constexpr int kAnalysisRuns = 5;
-constexpr int kSixHours = 6 * 3600;
 constexpr std::array<bool, analysis::kMaps> kJudgedMaps{true, false, true};
 constexpr std::array<std::size_t, analysis::kMaps> kMapOffsets{layout::kJetTp, layout::kJetTpi,
                                                                layout::kJetIap};
@@ -236,26 +233,6 @@ TuningFigures tuneOneCellAtATime(const Cells &cells, double wanted)
     return figures;
 }
 
-// The analysis of a six-hour log, median of a few runs, in ms; negative when it could not run.
-double sixHourAnalysisMs()
-{
-    const bench::RideFile file("velmora-ride-convergence-bench", kSixHours);
-    const log::LogReadResult read = log::readRideLog(file.path());
-    if (file.rows() < 0 || !read.log)
-        return -1;
-    const DeviceImage base = sim::BlockStore::defaultImage();
-    std::vector<double> ms;
-    for (int i = 0; i < kAnalysisRuns; ++i) {
-        const auto begin = std::chrono::steady_clock::now();
-        const analysis::Analysis result = analysis::analyze(*read.log, base, {});
-        const auto end = std::chrono::steady_clock::now();
-        if (result.rows != file.rows())
-            return -1;
-        ms.push_back(std::chrono::duration<double, std::milli>(end - begin).count());
-    }
-    return bench::median(ms);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -269,20 +246,14 @@ int main(int argc, char **argv)
     if (!analysed)
         return 1;
     const TuningFigures tuned = tuneOneCellAtATime(analysed->cells, analysed->shares.back());
-    const double analysisMs = sixHourAnalysisMs();
-    if (analysisMs < 0) {
-        std::fprintf(stderr, "the six-hour log could not be analysed\n");
-        return 1;
-    }
     const double capSeconds = kMaxTuningRides * analysed->rideSeconds;
     if (json) {
         std::printf("{\"visited_cells\": %d, \"share_before\": %.1f", analysed->visited,
                     analysed->before);
         for (std::size_t i = 0; i < analysed->shares.size(); ++i)
             std::printf(", \"share_ride%zu\": %.1f", i + 1, analysed->shares[i]);
-        std::printf(", \"ride_s\": %.0f, \"one_cell_s\": %.0f, \"one_cell_reached\": %d, "
-                    "\"analysis_6h_ms_median\": %.2f}\n",
-                    analysed->rideSeconds, tuned.seconds, tuned.reached ? 1 : 0, analysisMs);
+        std::printf(", \"ride_s\": %.0f, \"one_cell_s\": %.0f, \"one_cell_reached\": %d}\n",
+                    analysed->rideSeconds, tuned.seconds, tuned.reached ? 1 : 0);
         return 0;
     }
     std::printf("Narrow-band sensor, +-%u mV noise, hidden fuel field +-%u %% (seed %llu); route "
@@ -305,7 +276,5 @@ int main(int argc, char **argv)
         std::printf("  one-cell tuning to the same share: more than %.0f s (%d rides; %.1f %% "
                     "then)\n",
                     capSeconds, kMaxTuningRides, tuned.share);
-    std::printf("  analysis of a six-hour log (median of %d): %.1f ms   goal: under 1 s\n",
-                kAnalysisRuns, analysisMs);
     return 0;
 }

@@ -51,4 +51,13 @@ inline constexpr std::array<Triple, 8> kFilters{{
      "fehlende Werte (Drehzahl, Lambda oder Last)"},
 }};
 
+// A --sensor file that cannot be read or holds no curve; %1 is the file.
+inline constexpr Triple kSensorUnusable{
+    "Soubor %1 neobsahuje použitelnou křivku sondy: na každém řádku milivolty a lambda, milivolty "
+    "stoupající, nejméně dva řádky.",
+    "%1 holds no usable sensor curve: each line millivolts and a lambda, the millivolts rising, at "
+    "least two lines.",
+    "%1 enthält keine brauchbare Sondenkennlinie: je Zeile Millivolt und ein Lambda, die Millivolt "
+    "steigend, mindestens zwei Zeilen."};
+
 } // namespace velmora::analysis::text

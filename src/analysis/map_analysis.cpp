@@ -307,34 +307,22 @@ double CellProposal::changePercent() const
     return current == 0 ? 0.0 : 100.0 * (proposed - current) / current;
 }
 
-Analysis analyze(const log::RideLog &log, const DeviceImage &base, const Settings &settings)
+std::vector<std::optional<Filter>> filterRows(const log::RideLog &log, const DeviceImage &base,
+                                              const Settings &settings)
 {
-    Analysis analysis;
-    analysis.targetMv = base[kTuningLambda] * 10;
-    analysis.toleranceMv = base[kTuningHyster] * 10;
-    analysis.targetLambda = settings.sensor.lambdaAt(analysis.targetMv);
-    analysis.accelPercentPerSecond = base[kAccelThreshold] * 10;
-
     const std::size_t rows = log.seconds.size();
-    analysis.rows = static_cast<int>(rows);
     const LogColumns c(log);
     const std::vector<bool> stuck = stuckRows(c.lambda, rows, settings.stuckRows);
     const std::vector<bool> steady = steadyRows(c, base, rows, settings.steadyRows);
     const std::vector<bool> accelerating = acceleratingRows(
-        c, log.seconds, analysis.accelPercentPerSecond, settings.accelHoldOffSeconds);
+        c, log.seconds, base[kAccelThreshold] * 10.0, settings.accelHoldOffSeconds);
     const std::vector<bool> afterWrite = afterWriteRows(log, settings.eventHoldOffSeconds);
 
-    std::array<std::array<double, kCells>, kMaps> speedAxes{};
-    for (std::size_t m = 0; m < kMaps; ++m)
-        for (std::size_t k = 0; k < kCells; ++k)
-            speedAxes[m][k] = base[kSpeedAxis[m] + k];
-    std::array<MapSums, kMaps> sums{};
-
+    std::vector<std::optional<Filter>> verdicts(rows);
     for (std::size_t i = 0; i < rows; ++i) {
         const double rpm = c.rpm[i], mv = c.lambda[i], coolant = c.coolant[i];
         const double duty = c.duty[i], load = c.load[i];
-        const bool throttleLoad = load == 1;
-        const double loadValue = throttleLoad ? c.throttle[i] : c.intake[i];
+        const double loadValue = load == 1 ? c.throttle[i] : c.intake[i];
         const std::array<bool, kFilters> hits{
             known(coolant) && coolant < settings.warmCelsius,
             known(mv) && (mv <= settings.railLowMv || mv >= settings.railHighMv || stuck[i]),
@@ -347,14 +335,40 @@ Analysis analyze(const log::RideLog &log, const DeviceImage &base, const Setting
             !known(rpm) || !known(mv) || !(load == 0 || load == 1) || !known(loadValue),
         };
         const auto hit = std::find(hits.begin(), hits.end(), true);
-        if (hit != hits.end()) {
-            ++analysis.removed[static_cast<std::size_t>(hit - hits.begin())];
+        if (hit != hits.end())
+            verdicts[i] = static_cast<Filter>(hit - hits.begin());
+    }
+    return verdicts;
+}
+
+Analysis analyze(const log::RideLog &log, const DeviceImage &base, const Settings &settings)
+{
+    Analysis analysis;
+    analysis.targetMv = base[kTuningLambda] * 10;
+    analysis.toleranceMv = base[kTuningHyster] * 10;
+    analysis.targetLambda = settings.sensor.lambdaAt(analysis.targetMv);
+    analysis.accelPercentPerSecond = base[kAccelThreshold] * 10;
+    analysis.rows = static_cast<int>(log.seconds.size());
+
+    std::array<std::array<double, kCells>, kMaps> speedAxes{};
+    for (std::size_t m = 0; m < kMaps; ++m)
+        for (std::size_t k = 0; k < kCells; ++k)
+            speedAxes[m][k] = base[kSpeedAxis[m] + k];
+    std::array<MapSums, kMaps> sums{};
+
+    const LogColumns c(log);
+    const std::vector<std::optional<Filter>> verdicts = filterRows(log, base, settings);
+    for (std::size_t i = 0; i < verdicts.size(); ++i) {
+        if (verdicts[i]) {
+            ++analysis.removed[static_cast<std::size_t>(*verdicts[i])];
             continue;
         }
         ++analysis.trusted;
+        const double rpm = c.rpm[i], mv = c.lambda[i];
+        const bool throttleLoad = c.load[i] == 1;
         const double lambda = settings.sensor.lambdaAt(mv);
-        const AxisSpan loadRows = throttleLoad ? locate(link::kTpRowOpenings, loadValue)
-                                               : locate(kIapRowPressures, loadValue);
+        const AxisSpan loadRows = throttleLoad ? locate(link::kTpRowOpenings, c.throttle[i])
+                                               : locate(kIapRowPressures, c.intake[i]);
         for (std::size_t m = 0; m < kMaps; ++m) {
             const bool fed = throttleLoad ? m != 2 : m == 2;
             if (fed && settings.maps[m])

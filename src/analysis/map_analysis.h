@@ -108,6 +108,9 @@ struct Analysis {
 // lambda (more fuel when leaner than the target), rounded, moved at least one step towards the
 // target, capped to capSteps and clamped 0..250.
 Analysis analyze(const log::RideLog &log, const DeviceImage &base, const Settings &settings);
+// The filter that removed each monitor row of `log`, none for a trusted row.
+std::vector<std::optional<Filter>> filterRows(const log::RideLog &log, const DeviceImage &base,
+                                              const Settings &settings);
 
 // Review helpers (the review window and the command line use these):
 void capChanges(MapCells &cells, int maxSteps); // limits |proposed - current|

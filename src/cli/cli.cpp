@@ -5,6 +5,8 @@
 #include "monitor_printer.h"
 #include "unit_session.h"
 
+#include "analysis/analysis_texts.h"
+#include "analysis/map_analysis.h"
 #include "files/image_file.h"
 #include "files/parameter_diff.h"
 #include "files/parameter_file.h"
@@ -15,6 +17,8 @@
 #include "link/open_failure.h"
 #include "link/port_catalog.h"
 #include "link/port_names.h"
+#include "log/log_texts.h"
+#include "log/ride_log.h"
 #include "model/parameter_set.h"
 #include "release/release_version.h"
 
@@ -22,11 +26,15 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <ctime>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 
 namespace velmora::cli {
 namespace {
@@ -44,6 +52,7 @@ constexpr const char *kToolUsage =
     "  ports     lists the serial ports and the device of each COM number\n"
     "  history   lists the unit history, newest first\n"
     "  diff      lists the differences between two parameter sets\n"
+    "  analyze   proposes injection map values from a ride log\n"
     "\n"
     "velmora-cli COMMAND --help shows the options of a command.\n"
     "velmora-cli --version shows the release of velmora-cli.\n";
@@ -91,6 +100,33 @@ const std::map<std::string, std::string, std::less<>> kCommandUsage{
      "  KEYWORD[i] A -> B, i counting the keyword's numbers from 0; then, when neither side\n"
      "  is a parameter file, every other differing byte as BYTE[n] a -> b. EXT_MON is not\n"
      "  compared. Exit status 0 equal, 1 different, 2 trouble.\n"},
+    {"analyze",
+     "Usage: velmora-cli analyze LOG.csv (--params FILE.ign | --base IMAGE)\n"
+     "                           [--map tp14|tp23|iap|all] [-o PROPOSED.ign] [thresholds]\n"
+     "  Proposes a value for every injection map cell the ride log visited, from the\n"
+     "  replies the filters trust, against the TUNING target and tolerance of the set\n"
+     "  built from FILE.ign as convert does or of the image file IMAGE as it is. Prints\n"
+     "  one tab-separated line per visited cell (map, row, column, current, proposed,\n"
+     "  change in %, weight), then the rows each filter removed. With -o the set with\n"
+     "  the proposals applied is written as a parameter file. Ride, analyse and apply\n"
+     "  again: each ride moves a cell by at most the cap.\n"
+     "  Thresholds (defaults in brackets):\n"
+     "    --warm C          coolant at or above C degrees Celsius is warm [70]\n"
+     "    --rail-low MV     a lambda reading at or below MV is not trusted [50]\n"
+     "    --rail-high MV    a lambda reading at or above MV is not trusted [950]\n"
+     "    --stuck N         N equal lambda readings in a row: sensor not active [10]\n"
+     "    --steady N        replies in the same cells before one counts [3]\n"
+     "    --accel-hold S    seconds left out after the throttle rose faster than ACCEL [1]\n"
+     "    --min-rpm RPM     replies below RPM are idle [1500]\n"
+     "    --max-duty PCT    duty at or above PCT, or an injection time of 0, is at its\n"
+     "                      limit [90]\n"
+     "    --event-hold S    seconds left out after a program or a tuning write [2]\n"
+     "    --min-weight W    summed weight a cell needs for a proposal [3]\n"
+     "    --cap STEPS       largest change of a cell, in steps [6]\n"
+     "    --sensor FILE     the sensor curve, one \"mV lambda\" point a line, millivolts\n"
+     "                      rising [a typical narrow-band curve, lambda 1 at 450 mV]\n"
+     "  Exit status 0 when the analysis ran (with or without proposals), 1 for a log,\n"
+     "  parameter or sensor file that cannot be read, 2 for a usage error.\n"},
     {"ports", "Usage: velmora-cli ports\n"
               "  Lists the serial ports, one a line: device, description, manufacturer, serial\n"
               "  number and USB vid:pid, separated by tabs, \"-\" for what is not known. Then\n"
@@ -123,6 +159,54 @@ const std::map<std::string, CommandOptions, std::less<>> kCommands{
     {"ports", {{}, {}, 0}},
     {"history", {{}, {}, 0}},
     {"diff", {{"--device", "--port"}, {}, 2}},
+    {"analyze",
+     {{"--params", "--base", "--map", "-o", "--warm", "--rail-low", "--rail-high", "--stuck",
+       "--steady", "--accel-hold", "--min-rpm", "--max-duty", "--event-hold", "--min-weight",
+       "--cap", "--sensor"},
+      {},
+      1}},
+};
+
+// analyze's thresholds: the option, the range it takes, whether only whole numbers, and the
+// setting it fills.
+struct ThresholdOption {
+    const char *name;
+    double least;
+    double most;
+    bool whole;
+    void (*set)(analysis::Settings &, double);
+};
+
+const std::array<ThresholdOption, 11> kThresholdOptions{{
+    {"--warm", -50, 200, true,
+     [](analysis::Settings &s, double v) { s.warmCelsius = static_cast<int>(v); }},
+    {"--rail-low", 0, 5000, true,
+     [](analysis::Settings &s, double v) { s.railLowMv = static_cast<int>(v); }},
+    {"--rail-high", 0, 5000, true,
+     [](analysis::Settings &s, double v) { s.railHighMv = static_cast<int>(v); }},
+    {"--stuck", 2, 1e6, true,
+     [](analysis::Settings &s, double v) { s.stuckRows = static_cast<int>(v); }},
+    {"--steady", 1, 1e6, true,
+     [](analysis::Settings &s, double v) { s.steadyRows = static_cast<int>(v); }},
+    {"--accel-hold", 0, 3600, false,
+     [](analysis::Settings &s, double v) { s.accelHoldOffSeconds = v; }},
+    {"--min-rpm", 0, 30000, true,
+     [](analysis::Settings &s, double v) { s.minRpm = static_cast<int>(v); }},
+    {"--max-duty", 1, 100, true,
+     [](analysis::Settings &s, double v) { s.maxDutyPercent = static_cast<int>(v); }},
+    {"--event-hold", 0, 3600, false,
+     [](analysis::Settings &s, double v) { s.eventHoldOffSeconds = v; }},
+    {"--min-weight", 0, 1e6, false, [](analysis::Settings &s, double v) { s.minWeight = v; }},
+    {"--cap", 0, 250, true,
+     [](analysis::Settings &s, double v) { s.capSteps = static_cast<int>(v); }},
+}};
+
+// --map's words and the maps each chooses.
+const std::map<std::string, std::array<bool, analysis::kMaps>, std::less<>> kMapWords{
+    {"tp14", {true, false, false}},
+    {"tp23", {false, true, false}},
+    {"iap", {false, false, true}},
+    {"all", {true, true, true}},
 };
 
 struct Parsed {
@@ -266,6 +350,8 @@ public:
             return history();
         if (c == "diff")
             return diff();
+        if (c == "analyze")
+            return analyze();
         return monitor();
     }
 
@@ -622,6 +708,89 @@ private:
             m_out << files::differenceLine(d) << '\n';
         m_out.flush();
         return found.empty() ? kExitOk : kExitFailure;
+    }
+
+    // The thresholds given on the command line over the defaults; the problem for the usage
+    // message when one is not a number in its range.
+    std::optional<std::string> thresholds(analysis::Settings &settings) const
+    {
+        for (const ThresholdOption &option : kThresholdOptions) {
+            const auto word = m_parsed.value(option.name);
+            if (!word)
+                continue;
+            double value = 0;
+            const auto [end, ec] =
+                std::from_chars(word->data(), word->data() + word->size(), value);
+            const bool number = ec == std::errc() && end == word->data() + word->size() &&
+                                (!option.whole || value == std::floor(value));
+            if (!number || !(value >= option.least && value <= option.most))
+                return std::string(option.name) + " takes " +
+                       (option.whole ? "a whole number" : "a number") + " from " +
+                       numberWord(option.least) + " to " + numberWord(option.most);
+            option.set(settings, value);
+        }
+        if (settings.railLowMv >= settings.railHighMv)
+            return std::string("--rail-low must lie below --rail-high");
+        if (const auto word = m_parsed.value("--map")) {
+            const auto maps = kMapWords.find(*word);
+            if (maps == kMapWords.end())
+                return std::string("--map takes tp14, tp23, iap or all");
+            settings.maps = maps->second;
+        }
+        return std::nullopt;
+    }
+
+    static std::string numberWord(double value)
+    {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%g", value);
+        return buffer;
+    }
+
+    int analyze()
+    {
+        analysis::Settings settings;
+        if (const auto problem = thresholds(settings))
+            return usage(*problem);
+        const auto params = m_parsed.value("--params");
+        const auto base = m_parsed.value("--base");
+        if (params.has_value() == base.has_value())
+            return usage("give either --params or --base");
+
+        const std::string &logPath = m_parsed.positionals[0];
+        const log::LogReadResult read = log::readRideLog(logPath);
+        if (!read.log)
+            return fail(log::text::problemMessage(read, logPath, m_parsed.language));
+        const BuiltImage built = params ? buildImage(*params, FileKind::Parameters, std::nullopt)
+                                        : loadImage(*base);
+        if (!built)
+            return fail(*built.error);
+        if (const auto path = m_parsed.value("--sensor")) {
+            std::ifstream in(*path, std::ios::binary);
+            std::ostringstream text;
+            text << in.rdbuf();
+            const auto curve = in ? analysis::parseSensorCurve(text.str()) : std::nullopt;
+            if (!curve)
+                return fail(fillIn(analysis::text::kSensorUnusable.pick(m_parsed.language),
+                                   {*path}));
+            settings.sensor = *curve;
+        }
+
+        if (const std::string skipped =
+                log::text::skippedRowsMessage(read.log->skippedRows, m_parsed.language);
+            !skipped.empty()) {
+            m_err << skipped << '\n';
+            m_err.flush();
+        }
+        const analysis::Analysis result = analysis::analyze(*read.log, built.image, settings);
+        m_out << analysis::report(result, settings, m_parsed.language);
+        m_out.flush();
+        const auto output = m_parsed.value("-o");
+        if (!output)
+            return kExitOk;
+        DeviceImage proposed = built.image;
+        analysis::applyProposals(result, analysis::Exclusions{}, proposed);
+        return writeFile(*output, files::writeParameterText(proposed, built.extendedMonitor));
     }
 
     static bool isParameterFileName(const std::string &word)
