@@ -45,6 +45,7 @@ public:
     {
         m_lambda.setNoise(amplitudeMv, seed);
     }
+    void setLambdaCurve(LambdaCurve curve) { m_lambda.setCurve(curve); }
 
     // Which TP map the sensor judges while the load comes from the throttle: Tp14 or Tp23
     // (anything else counts as Tp14). With the load from the intake pressure it is always IAP.

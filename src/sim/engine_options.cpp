@@ -1,5 +1,8 @@
 #include "engine_options.h"
 
+#include "block_store.h"
+#include "ride_route.h"
+
 namespace velmora::sim {
 
 namespace {
@@ -21,15 +24,25 @@ Sweep overlay(Sweep sweep, const OperatingPoint &point)
 
 Engine EngineOptions::makeEngine() const
 {
+    return makeEngine(BlockStore::defaultImage());
+}
+
+Engine EngineOptions::makeEngine(const DeviceImage &image) const
+{
     Engine engine;
     if (held)
         engine.hold(point);
+    else if (route)
+        engine.setSchedule(EngineSchedule::scripted(rideRoute(image, seed)));
     else
         engine.setSchedule(EngineSchedule::swept(overlay(sweep ? demoRide() : idleDrift(), point)));
+    if (fieldPercent > 0)
+        engine.requirement() = FuelRequirement::randomField(fieldPercent, seed);
     for (const CellError &e : cellErrors)
         engine.requirement().set(e.map, e.cell, FuelRequirement::kOnTarget + e.percent);
     engine.setTpLambdaMap(tpLambdaMap);
     engine.setLambdaNoise(noiseMv, seed);
+    engine.setLambdaCurve(lambdaCurve);
     engine.setFaults(faults);
     return engine;
 }

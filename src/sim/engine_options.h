@@ -25,8 +25,11 @@ struct CellError {
 struct EngineOptions {
     // Speed and load come from here when `held`; the rest of the point always does.
     OperatingPoint point;
-    bool held = false;  // hold `point` rather than idle
-    bool sweep = false; // ride through a few cells rather than idle
+    bool held = false;         // hold `point` rather than idle
+    bool sweep = false;        // ride through a few cells rather than idle
+    bool route = false;        // ride once through nearly every cell of every map (rideRoute)
+    unsigned fieldPercent = 0; // a random fuel requirement of 100 +- up to this, from `seed`
+    LambdaCurve lambdaCurve = LambdaCurve::Gentle;
     std::vector<CellError> cellErrors;
     FuelMap tpLambdaMap = FuelMap::Tp14;
     unsigned noiseMv = 0;
@@ -36,6 +39,8 @@ struct EngineOptions {
     // Without speed or load options the engine idles with a little drift, so that a monitor
     // watched by hand looks alive; a test that needs a still engine holds a point.
     Engine makeEngine() const;
+    // The route crosses the speed axes of `image`.
+    Engine makeEngine(const DeviceImage &image) const;
 
     friend bool operator==(const EngineOptions &, const EngineOptions &) = default;
 };

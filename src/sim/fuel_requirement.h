@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace velmora::sim {
 
@@ -17,6 +18,11 @@ public:
     static constexpr double kMaximum = 400.0;
 
     FuelRequirement() { reset(); }
+
+    // A field that needs 100 +- up to `percent` in every cell: a few smooth random bumps per
+    // map, scaled so that the largest departure of each map is `percent` exactly. The same seed
+    // gives the same field.
+    static FuelRequirement randomField(double percent, std::uint64_t seed);
 
     double at(FuelMap map, std::size_t cell) const;
     // Clamped to kMinimum..kMaximum; false (nothing changed) for a cell past the map.

@@ -107,7 +107,7 @@ int main(int argc, char **argv)
     pthread_sigmask(SIG_BLOCK, &watched, nullptr);
 
     try {
-        PtyUnit unit(store, options.faults, options.engine.makeEngine());
+        PtyUnit unit(store, options.faults, options.engine.makeEngine(store.image()));
         std::cout << unit.slavePath() << std::endl;
         serveUntilDone(unit, options.watchStdin);
         const bool hungUp = unit.hungUp();

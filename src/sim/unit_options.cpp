@@ -95,6 +95,8 @@ template <typename Set> Handler number(unsigned max, Set set)
 }
 
 constexpr unsigned kCountMax = 1000000;
+// A requirement beyond this would leave the sensor's range in most cells.
+constexpr unsigned kFieldMax = 50;
 
 Handler identityByte(std::uint8_t IdentityBlock::*field)
 {
@@ -243,6 +245,18 @@ std::map<std::string_view, Handler> valueOptions()
              return {};
          }},
         {"--lambda-map", tpLambdaMap()},
+        {"--sensor",
+         [](UnitOptions &o, std::string_view v) -> std::string {
+             if (v == "narrow")
+                 o.engine.lambdaCurve = LambdaCurve::NarrowBand;
+             else if (v == "gentle")
+                 o.engine.lambdaCurve = LambdaCurve::Gentle;
+             else
+                 return "expects narrow or gentle";
+             return {};
+         }},
+        {"--field",
+         number(kFieldMax, [](UnitOptions &o, unsigned n) { o.engine.fieldPercent = n; })},
         {"--noise", number(1000, [](UnitOptions &o, unsigned n) { o.engine.noiseMv = n; })},
         {"--seed", number(0xFFFFFFFFu, [](UnitOptions &o, unsigned n) { o.engine.seed = n; })},
         {"--iap-count", number(0xFFFF,
@@ -279,6 +293,7 @@ std::map<std::string_view, std::function<void(UnitOptions &)>> flagOptions()
         {"--no-stdin", [](UnitOptions &o) { o.watchStdin = false; }},
         {"--map-hold", [](UnitOptions &o) { o.engine.point.mapHold = true; }},
         {"--sweep", [](UnitOptions &o) { o.engine.sweep = true; }},
+        {"--route", [](UnitOptions &o) { o.engine.route = true; }},
         {"--iap-fault",
          [](UnitOptions &o) {
              o.engine.faults.intakePressureCount = UnitFaults::kIntakeCountShorted;
@@ -339,6 +354,9 @@ ParsedOptions parseUnitOptions(std::span<const std::string_view> args)
         o.faults.alterEvery = 1;
     if (o.engine.held && o.engine.sweep)
         out.error = "--sweep moves speed and load itself: give it without --rpm, --tps or --iap";
+    else if (o.engine.route && (o.engine.held || o.engine.sweep))
+        out.error = "--route moves speed and load itself: give it without --rpm, --tps, --iap or "
+                    "--sweep";
     return out;
 }
 
@@ -380,11 +398,14 @@ Line:
   --alter-every N         change one byte in every Nth block reply (blocks 1..5, or B)
   --silent-after N        answer nothing after the Nth request
   --hangup-after N        close the line after answering the Nth request
-Engine (without --rpm, --tps, --iap or --sweep it idles, drifting around 1250..1450 rpm):
+Engine (without --rpm, --tps, --iap, --sweep or --route it idles at 1250..1450 rpm):
   --rpm N                 hold this speed, 0..20000 rpm
   --tps N                 hold this throttle opening, 0..100 %
   --iap N                 hold this intake pressure, 0..100 % (35)
   --sweep                 ride slowly through a few cells of every map and back
+  --route                 ride once (about 8 minutes) from a cold start through nearly every
+                          cell of every map, TP maps first, then the IAP map, then idle; the
+                          order of the rows and the holds come from --seed
   --coolant C             coolant temperature, -40..150 degrees (85)
   --air C                 air temperature, -40..150 degrees (25)
   --ambient KPA           ambient pressure (101.3)
@@ -396,8 +417,12 @@ Lambda:
   --lean MAP:CELL:P       the engine needs P % more fuel than 100 in CELL (0..99, 10 row +
                           column) of MAP (tp14, tp23 or iap); negative P is rich; repeatable
   --lambda-map tp14|tp23  TP map whose mixture the sensor reads (tp14)
+  --sensor narrow|gentle  narrow: a steep switch from 100 to 900 mV around the right mixture,
+                          800 mV about 3 % rich; gentle: 20 mV per % around 800 mV (gentle)
+  --field P               the engine needs 100 +- up to P % (0..50) in every cell of every
+                          map: a few smooth random bumps from --seed (0)
   --noise MV              lambda noise within +-MV (0)
-  --seed N                noise seed (1)
+  --seed N                seed of the noise, the route and the field (1)
 Sensor and unit faults:
   --iap-fault             intake pressure count below its range
   --iap-count N           intake pressure count as given, e.g. 4050 (above its range)
