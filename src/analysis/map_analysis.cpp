@@ -256,16 +256,15 @@ double SensorCurve::lambdaAt(double mv) const
 // stoichiometry: little voltage tells much beyond about 0.9 and 1.1, and the ends are clamped.
 SensorCurve SensorCurve::typicalNarrowBand()
 {
-    return SensorCurve{{{100, 1.10},
-                        {200, 1.05},
-                        {300, 1.03},
-                        {400, 1.01},
+    return SensorCurve{{{100, 1.05},
+                        {200, 1.03},
+                        {350, 1.01},
                         {450, 1.00},
-                        {500, 0.99},
-                        {600, 0.97},
-                        {700, 0.95},
-                        {800, 0.92},
-                        {900, 0.85}}};
+                        {600, 0.99},
+                        {700, 0.98},
+                        {800, 0.97},
+                        {850, 0.95},
+                        {900, 0.90}}};
 }
 
 std::optional<SensorCurve> parseSensorCurve(std::string_view text)

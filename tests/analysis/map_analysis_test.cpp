@@ -411,11 +411,11 @@ TEST(AnalysisEstimate, EveryVisitedCellMovesTowardsAHiddenFieldByAtMostTheCap)
 TEST(AnalysisEstimate, ScalesByLambdaOutsideTheBandOnlyWithEnoughWeight)
 {
     DeviceImage base = stoichiometricBase();
-    tp14(base, 2, 1) = 100; // lean at 300 mV: lambda 1.03
+    tp14(base, 2, 1) = 100; // lean at 300 mV: lambda 1.017
     tp14(base, 2, 2) = 100; // 460 mV: inside 450 +- 20
     tp14(base, 2, 3) = 50;  // 420 mV: lambda 1.006, 50.3 rounds back to 50
-    tp14(base, 2, 4) = 248; // 100 mV: lambda 1.10 and more, capped, then clamped
-    tp14(base, 2, 5) = 100; // rich at 800 mV: lambda 0.92, capped
+    tp14(base, 2, 4) = 248; // 100 mV: lambda 1.05 and more, capped, then clamped
+    tp14(base, 2, 5) = 100; // rich at 800 mV: lambda 0.97
     tp14(base, 2, 6) = 100; // lean but only two trusted replies
     std::vector<LogRow> rows;
     for (const auto &[column, mv] :
@@ -429,15 +429,15 @@ TEST(AnalysisEstimate, ScalesByLambdaOutsideTheBandOnlyWithEnoughWeight)
     EXPECT_EQ(a.targetMv, 450);
     EXPECT_EQ(a.toleranceMv, 20);
     EXPECT_DOUBLE_EQ(a.targetLambda, 1.0);
-    EXPECT_EQ(cells[1].proposed, 103);
-    EXPECT_NEAR(cells[1].changePercent(), 3.0, 1e-12);
+    EXPECT_EQ(cells[1].proposed, 102);
+    EXPECT_NEAR(cells[1].changePercent(), 2.0, 1e-12);
     EXPECT_TRUE(cells[2].estimated);
     EXPECT_EQ(cells[2].proposed, 100);
     EXPECT_FALSE(cells[2].proposes());
     EXPECT_EQ(cells[3].proposed, 51); // at least one step towards the target
     EXPECT_EQ(cells[4].proposed, 250);
-    EXPECT_EQ(cells[5].proposed, 94);
-    EXPECT_NEAR(cells[5].changePercent(), -6.0, 1e-12);
+    EXPECT_EQ(cells[5].proposed, 97);
+    EXPECT_NEAR(cells[5].changePercent(), -3.0, 1e-12);
     EXPECT_TRUE(cells[6].visited);
     EXPECT_FALSE(cells[6].estimated);
     EXPECT_DOUBLE_EQ(cells[6].weight, 2.0);
