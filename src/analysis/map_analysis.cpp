@@ -3,6 +3,7 @@
 #include "analysis_texts.h"
 
 #include "link/live_points.h"
+#include "log/log_format.h"
 #include "model/image_layout.h"
 
 #include <algorithm>
@@ -17,9 +18,7 @@ namespace {
 using namespace layout;
 
 constexpr int kMaxByte = 250;
-constexpr std::array<std::size_t, kMaps> kMapStart{kJetTp, kJetTpi, kJetIap};
 constexpr std::array<std::size_t, kMaps> kSpeedAxis{kRpmJetTp, kRpmJetTpi, kRpmJetIap};
-constexpr std::array<const char *, kMaps> kMapNames{"TP14", "TP23", "IAP"};
 // The intake rows stand for 10, 20 ... 100 % of intake pressure.
 constexpr std::array<double, kCells> kIapRowPressures{10, 20, 30, 40, 50, 60, 70, 80, 90, 100};
 // Far beyond any real speed; keeps a damaged value from overflowing the conversion to int.
@@ -379,7 +378,7 @@ Analysis analyze(const log::RideLog &log, const DeviceImage &base, const Setting
             for (std::size_t k = 0; k < kCells; ++k) {
                 CellProposal &cell = analysis.maps[m][r][k];
                 const CellSums &sum = sums[m][r][k];
-                cell.current = base[kMapStart[m] + kCells * r + k];
+                cell.current = base[log::mapCellByte(m, r, k)];
                 cell.proposed = cell.current;
                 if (sum.weight <= 0)
                     continue;
@@ -444,7 +443,7 @@ int applyProposals(const Analysis &analysis, const Exclusions &excluded, DeviceI
                 const CellProposal &cell = analysis.maps[m][r][k];
                 if (excluded[m][r][k] || !cell.proposes())
                     continue;
-                std::uint8_t &byte = image[kMapStart[m] + kCells * r + k];
+                std::uint8_t &byte = image[log::mapCellByte(m, r, k)];
                 const auto value = static_cast<std::uint8_t>(clampByte(cell.proposed));
                 changed += byte != value;
                 byte = value;
@@ -499,8 +498,8 @@ std::string report(const Analysis &analysis, const Settings &settings, std::uint
                     continue;
                 ++visited;
                 proposals += cell.proposes();
-                lines += std::string(kMapNames[m]) + '\t' + std::to_string(r) + '\t' +
-                         std::to_string(k) + '\t' + std::to_string(cell.current) + '\t' +
+                lines += std::string(log::kInjectionMaps[m].name) + '\t' + std::to_string(r) +
+                         '\t' + std::to_string(k) + '\t' + std::to_string(cell.current) + '\t' +
                          std::to_string(cell.proposed) + '\t' +
                          number("%+.1f", cell.changePercent()) + '\t' +
                          number("%.2f", cell.weight) + '\n';

@@ -87,17 +87,6 @@ constexpr std::array<const char *, 10> kTailColumns{
 constexpr std::size_t kTailCount = kTailColumns.size();
 constexpr const char *kProgrammingCount = "programming count [count]";
 
-// The cell each injection map starts at and its name in an event.
-struct MapName {
-    std::size_t start;
-    const char *name;
-};
-constexpr std::array<MapName, 3> kMaps{{
-    {layout::kJetTp, "TP14"},
-    {layout::kJetTpi, "TP23"},
-    {layout::kJetIap, "IAP"},
-}};
-
 } // namespace
 
 const std::array<MonitorColumn, kMonitorColumnCount> &monitorColumns()
@@ -202,7 +191,7 @@ std::optional<std::string> transactionEvent(link::Transaction transaction, link:
 std::optional<std::string> tuningEvent(std::size_t offset, std::uint8_t from, std::uint8_t to)
 {
     constexpr std::size_t kCells = layout::kMapSide * layout::kMapSide;
-    for (const MapName &map : kMaps) {
+    for (const InjectionMap &map : kInjectionMaps) {
         if (offset < map.start || offset >= map.start + kCells)
             continue;
         const std::size_t cell = offset - map.start;

@@ -2,6 +2,7 @@
 
 #include "link/link.h"
 #include "link/monitor_display.h"
+#include "model/image_layout.h"
 
 #include <array>
 #include <chrono>
@@ -12,6 +13,24 @@
 #include <string_view>
 
 namespace velmora::log {
+
+// The injection maps in the order of the log's cell columns (0 TP14, 1 TP23, 2 IAP): the name
+// the log gives each and the image byte of its cell in row 0, column 0.
+struct InjectionMap {
+    std::string_view name;
+    std::size_t start;
+};
+inline constexpr std::array<InjectionMap, 3> kInjectionMaps{{
+    {"TP14", layout::kJetTp},
+    {"TP23", layout::kJetTpi},
+    {"IAP", layout::kJetIap},
+}};
+
+// The image byte of the cell in `row` and `column` of injection map `map`.
+constexpr std::size_t mapCellByte(std::size_t map, std::size_t row, std::size_t column)
+{
+    return kInjectionMaps[map].start + layout::kMapSide * row + column;
+}
 
 // One monitor label as the log writes it: the label it stands for, its column name and the field,
 // taken from the sample rather than from the label's text.

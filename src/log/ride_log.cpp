@@ -65,8 +65,6 @@ constexpr std::array<Word, 4> kStateWords{{
 }};
 constexpr std::array<Word, 2> kSourceWords{{{"throttle", 1}, {"intake", 0}}};
 
-constexpr std::array<std::string_view, 3> kMapNames{"TP14", "TP23", "IAP"};
-
 // ---- Splitting the text into records ----
 
 enum class RecordEnd { Line, Malformed, EndOfText };
@@ -325,17 +323,18 @@ void parseTuningWrite(LogEvent &event)
     if (rest.substr(0, kPrefix.size()) != kPrefix)
         return;
     rest.remove_prefix(kPrefix.size());
-    const auto name = std::find_if(kMapNames.begin(), kMapNames.end(), [&](std::string_view map) {
-        return rest.substr(0, map.size()) == map;
-    });
-    if (name == kMapNames.end())
+    const auto map =
+        std::find_if(kInjectionMaps.begin(), kInjectionMaps.end(), [&](const InjectionMap &m) {
+            return rest.substr(0, m.name.size()) == m.name;
+        });
+    if (map == kInjectionMaps.end())
         return;
-    rest.remove_prefix(name->size());
+    rest.remove_prefix(map->name.size());
     int row, column, from, to;
     if (!take(rest, " row ", row) || !take(rest, " column ", column) ||
         !take(rest, " from ", from) || !take(rest, " to ", to) || !rest.empty())
         return;
-    event.map = static_cast<int>(name - kMapNames.begin());
+    event.map = static_cast<int>(map - kInjectionMaps.begin());
     event.row = row;
     event.column = column;
     event.from = from;

@@ -2,7 +2,7 @@
 
 #include "analysis/analysis_texts.h"
 #include "form_parts.h"
-#include "model/image_layout.h"
+#include "log/log_format.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -58,15 +58,6 @@ constexpr Triple kCellTip{"nyní %1, návrh %2 (%3 %), váha %4",
                           "jetzt %1, Vorschlag %2 (%3 %), Gewicht %4"};
 constexpr Triple kExcludedTip{"vyřazeno", "excluded", "ausgeschlossen"};
 
-constexpr const char *kMapNames[analysis::kMaps] = {"TP14", "TP23", "IAP"};
-constexpr std::size_t kMapStarts[analysis::kMaps] = {layout::kJetTp, layout::kJetTpi,
-                                                     layout::kJetIap};
-
-std::size_t mapByte(std::size_t map, std::size_t row, std::size_t column)
-{
-    return kMapStarts[map] + layout::kMapSide * row + column;
-}
-
 // More fuel warm, less fuel cold, the stronger the larger the change (full at 15 %); the main
 // grid keeps its own colours.
 QColor changeColour(double percent)
@@ -102,7 +93,7 @@ AnalysisWindow::AnalysisWindow(log::RideLog rideLog, QString fileName, LogMapAxe
     m_maps = form::make<QTabWidget>(this, QStringLiteral("AnalysisMaps"));
     for (int m = 0; m < analysis::kMaps; ++m) {
         auto *table = form::make<QTableWidget>(
-            this, QStringLiteral("Analysis%1").arg(QLatin1String(kMapNames[m])));
+            this, QStringLiteral("Analysis%1").arg(LogMapAxes::mapName(m)));
         table->setRowCount(analysis::kCells);
         table->setColumnCount(analysis::kCells);
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -114,7 +105,7 @@ AnalysisWindow::AnalysisWindow(log::RideLog rideLog, QString fileName, LogMapAxe
                         !m_excluded[std::size_t(m)][std::size_t(row)][std::size_t(column)]);
         });
         m_tables[std::size_t(m)] = table;
-        m_maps->addTab(table, QLatin1String(kMapNames[m]));
+        m_maps->addTab(table, LogMapAxes::mapName(m));
     }
     middle->addWidget(m_maps, 1);
     middle->addWidget(buildControls());
@@ -218,7 +209,7 @@ bool AnalysisWindow::stillCurrent(const DeviceImage &image)
         for (std::size_t r = 0; r < analysis::kCells; ++r)
             for (std::size_t c = 0; c < analysis::kCells; ++c)
                 if (!m_excluded[m][r][c] && m_shown.maps[m][r][c].proposes() &&
-                    image[mapByte(m, r, c)] != m_shown.maps[m][r][c].current) {
+                    image[log::mapCellByte(m, r, c)] != m_shown.maps[m][r][c].current) {
                     reanalyse();
                     m_rebased = true;
                     fillFilters();
@@ -261,7 +252,7 @@ int AnalysisWindow::applyTo(DeviceImage &image)
             for (std::size_t c = 0; c < analysis::kCells; ++c)
                 if (!m_excluded[m][r][c] && m_shown.maps[m][r][c].proposes()) {
                     m_applied[m][r][c] = true;
-                    m_analysed.maps[m][r][c].current = image[mapByte(m, r, c)];
+                    m_analysed.maps[m][r][c].current = image[log::mapCellByte(m, r, c)];
                 }
     m_appliedBytes = changed;
     m_rebased = false;

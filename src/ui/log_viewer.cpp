@@ -1,6 +1,7 @@
 #include "log_viewer.h"
 
 #include "form_parts.h"
+#include "log/log_format.h"
 #include "log/log_texts.h"
 #include "texts.h"
 
@@ -188,7 +189,6 @@ QString shownValue(double value, Shown shown, std::uint8_t language)
 }
 
 // The cell columns of each injection map, in the order TP14, TP23, IAP.
-constexpr const char *kMapNames[] = {"TP14", "TP23", "IAP"};
 
 int cellIndex(double value)
 {
@@ -214,6 +214,12 @@ std::pair<QStringList, QStringList> LogMapAxes::headers(std::size_t map) const
     for (int i = 1; i <= 10; ++i)
         counted << QString::number(i);
     return {counted, counted};
+}
+
+QString LogMapAxes::mapName(std::size_t map)
+{
+    const std::string_view name = log::kInjectionMaps[map].name;
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // The chart on the screen: turns clicks, drags, the wheel and keys into cursor, zoom and pan of
@@ -522,14 +528,14 @@ QWidget *LogViewer::buildLambdaPage()
     m_lambdaMaps = form::make<QTabWidget>(page, QStringLiteral("LogLambdaMaps"));
     for (std::size_t m = 0; m < 3; ++m) {
         auto *table = form::make<QTableWidget>(
-            page, QStringLiteral("LogLambda%1").arg(QLatin1String(kMapNames[m])));
+            page, QStringLiteral("LogLambda%1").arg(LogMapAxes::mapName(m)));
         table->setRowCount(10);
         table->setColumnCount(10);
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         table->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         m_lambdaTables[m] = table;
-        m_lambdaMaps->addTab(table, QLatin1String(kMapNames[m]));
+        m_lambdaMaps->addTab(table, LogMapAxes::mapName(m));
     }
     layout->addWidget(m_lambdaMaps, 1);
     return page;
@@ -739,8 +745,10 @@ void LogViewer::fillCursorPanel()
     QStringList cells;
     bool anyColumns = false;
     for (int m = 0; m < 3; ++m) {
-        const int rowColumn = m_log.column(std::string(kMapNames[m]) + " row [index]");
-        const int columnColumn = m_log.column(std::string(kMapNames[m]) + " column [index]");
+        const int rowColumn =
+            m_log.column(std::string(log::kInjectionMaps[m].name) + " row [index]");
+        const int columnColumn =
+            m_log.column(std::string(log::kInjectionMaps[m].name) + " column [index]");
         if (rowColumn < 0 || columnColumn < 0)
             continue;
         anyColumns = true;
@@ -753,7 +761,7 @@ void LogViewer::fillCursorPanel()
 
 QString LogViewer::mapCellText(int map, int row, int column) const
 {
-    const QString name = QLatin1String(kMapNames[map]);
+    const QString name = LogMapAxes::mapName(map);
     if (row < 0 || row > 9 || column < 0 || column > 9)
         return pick(kNoCell, m_language).arg(name);
     QString text = pick(kMapCell, m_language).arg(name).arg(row + 1).arg(column + 1);
@@ -769,7 +777,7 @@ QString LogViewer::eventText(const log::LogEvent &event) const
     const QString at = plot::clockText(event.seconds, true);
     if (event.map >= 0 && event.map < 3)
         return pick(kTuningWrite, m_language)
-            .arg(at, QLatin1String(kMapNames[event.map]))
+            .arg(at, LogMapAxes::mapName(event.map))
             .arg(event.row + 1)
             .arg(event.column + 1)
             .arg(event.from)

@@ -35,6 +35,8 @@ struct LogMapAxes {
 
     // The headers of a map's 10x10 table: the grid's labels, or 1 to 10 when there are none.
     std::pair<QStringList, QStringList> headers(std::size_t map) const;
+    // The map's name as the log gives it: TP14, TP23 or IAP.
+    static QString mapName(std::size_t map);
 };
 
 // A ride log in a window of its own: the chosen channels over time, each on its own scale, with
